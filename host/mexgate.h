@@ -1,0 +1,24 @@
+// Small helpers shared by the gateways of both modules.
+//
+// Every module compiles its own copy of this header; nothing here is shared
+// at run time.  The helpers keep the gateways short and make the one
+// non-returning host call visible to the compiler.
+#ifndef HOST_MEXGATE_H
+#define HOST_MEXGATE_H
+
+#include <cstdlib>
+
+#include "mex.h"
+
+// Reports an argument error to the host and abandons the call.
+//
+// The host never returns from mexErrMsgTxt (Octave throws, MATLAB unwinds), but
+// its declaration does not say so; the abort documents the contract and keeps
+// the compiler from assuming a way back.  Never call this inside a try block
+// that catches everything: the host's own exception would be swallowed.
+[[noreturn]] inline void mexFail(const char *msg) {
+  mexErrMsgTxt(msg);
+  std::abort();
+}
+
+#endif  // HOST_MEXGATE_H

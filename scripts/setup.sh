@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs what the build needs (Debian 12, as root or through sudo) and builds
+# the modules and tests into build/.  Sourced by demo.sh and test.sh.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${BUILD_DIR:-$root/build}"
+
+say() { printf '==> %s\n' "$*"; }
+
+missing=()
+command -v cmake >/dev/null 2>&1 || missing+=(cmake)
+command -v g++ >/dev/null 2>&1 || missing+=(g++)
+command -v make >/dev/null 2>&1 || missing+=(make)
+command -v octave-cli >/dev/null 2>&1 || missing+=(octave)
+command -v mkoctfile >/dev/null 2>&1 || missing+=(liboctave-dev)
+[ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+[ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
+for extra in ${GEOMEX_EXTRA_PACKAGES:-}; do
+  dpkg -s "$extra" >/dev/null 2>&1 || missing+=("$extra")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  say "installing missing packages: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+else
+  say "all build packages present"
+fi
+
+say "configuring in $build"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+say "building"
+cmake --build "$build" -j "$(nproc)" >/dev/null
+say "modules in $build/mex"

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Runs every test: unit tests of the numeric routines and end-to-end tests of
+# the modules in octave-cli.  Installs and builds what is missing first.
+set -euo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+
+say "running the unit and end-to-end tests (ctest)"
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
