@@ -1,0 +1,41 @@
+// Splits a file held in memory into records (text lines).
+#ifndef READER_LINES_H
+#define READER_LINES_H
+
+#include <cstddef>
+#include <cstring>
+
+struct Line {
+  const char *text;
+  std::size_t length;  // without the line end
+  long number;         // 1 for the first line of the file
+};
+
+// Walks the lines of a buffer.  A line ends at '\n'; one '\r' before it is
+// part of the line end, so files written on Windows read the same.  A last
+// line without '\n' is a line; the empty rest after a final '\n' is not.
+class LineCursor {
+ public:
+  LineCursor(const char *data, std::size_t size) : p_(data), end_(data + size) {}
+
+  // Takes the next line; false at the end of the buffer.
+  bool next(Line &line) {
+    if (p_ == end_) return false;
+    const char *nl = static_cast<const char *>(std::memchr(p_, '\n', end_ - p_));
+    const char *stop = nl ? nl : end_;
+    std::size_t len = stop - p_;
+    if (len > 0 && p_[len - 1] == '\r') --len;
+    line = Line{p_, len, ++number_};
+    p_ = nl ? nl + 1 : end_;
+    return true;
+  }
+
+  long linesRead() const { return number_; }
+
+ private:
+  const char *p_;
+  const char *end_;
+  long number_ = 0;
+};
+
+#endif  // READER_LINES_H

@@ -1,0 +1,56 @@
+// Reads a station-velocity solution file and assembles the velocities, their
+// covariance without the reference station, and the station positions.
+#ifndef READER_TOSQUM_H
+#define READER_TOSQUM_H
+
+#include <cstddef>
+
+// Largest station count the fixed-size tables are built for.  Files must
+// declare fewer: the positions of Maxvec stations plus the reference station
+// would not fit the 100 columns of llh.
+constexpr int Maxvec = 100;
+
+// Shapes of the result areas (column-major), fixed whatever the file holds.
+constexpr int kVelRows = 3, kVelCols = 99;  // vel: 3 x 99
+constexpr int kOutcovDim = 297;             // outcov: 297 x 297
+constexpr int kLlhRows = 3, kLlhCols = 100; // llh: 3 x 100
+
+// Width of the blank-padded file-name field the gateway hands over.
+constexpr int kFileNameField = 150;
+
+// Receives each diagnostic line (without its line end).
+using LineSink = void (*)(const char *line);
+
+// Outcome of a call.  A file that cannot be opened or declares too many
+// stations is no failure: it yields diagnostic lines and zero results.  A
+// failure is a file that cannot be read as a solution (a record missing or
+// not convertible, an index outside 1 to 3 nvec); `message` then names the
+// file, the line and the fault, and the result areas must be discarded.
+struct TosqumStatus {
+  bool ok;
+  char message[640];
+};
+
+// fname: the file name in a field of kFileNameField characters, padded with
+// trailing blanks (which are not part of the name).  vel, outcov, nvec and
+// llh: result areas of 3 x 99, 297 x 297, 1 and 3 x 100 doubles, all zero on
+// entry; only the elements the solution fills are written.
+//
+// vel     velocities of every station of the parameter section except the
+//         reference station, in file order, one station per column
+// outcov  covariance of all parameters except the reference station's three,
+//         top-left corner
+// nvec    the station count of the parameter section (header's n / 3)
+// llh     latitude, longitude (degrees) and height (metres) of every station
+//         record, reference station moved to the last column
+//
+// Diagnostic lines go to `say`.  Uses static working tables: not reentrant.
+TosqumStatus tosqum(const char *fname, double *vel, double *outcov, double *nvec,
+                    double *llh, LineSink say) noexcept;
+
+// The same on a file already in memory (for tests and fuzzing); `name` is
+// used in messages only.
+TosqumStatus tosqumText(const char *text, std::size_t size, const char *name, double *vel,
+                        double *outcov, double *nvec, double *llh, LineSink say) noexcept;
+
+#endif  // READER_TOSQUM_H
