@@ -1,166 +1,190 @@
-// Field conversion: a small scanner plus an exact fast path, falling back on
-// the standard library's correctly rounding conversion for the rare rest.
+// Field conversion: one pass over the field that gathers the significand in
+// an integer, an exact one-operation conversion for the common case, and the
+// standard library's correctly rounding conversion for the rare rest.
 #include "fields.h"
 
+#include "canonical.h"
+#include "swar.h"
+
 #include <charconv>
-#include <cstdio>
+#include <limits>
 
 namespace {
 
 constexpr char kBlank = ' ';
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Powers of ten that are exact doubles (10^22 < 2^53 * 2^22 is the last).
-constexpr double kExactPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-constexpr uint64_t kMaxExactInt = uint64_t{1} << 53;
+// The significand is gathered while it stays below this bound (no uint64_t
+// overflow on the next digit or chunk); a longer one goes to the slow path.
+constexpr uint64_t kGatherLimit = 1000000000000000000ull;  // 10^18
 
 // Keeps an exponent far outside the double range from overflowing an int
 // while it is read; anything this large saturates to infinity or zero anyway.
 constexpr int kExponentClamp = 100000;
 
-// The digits of a real field, with leading zeros dropped, and the power of
-// ten that scales them: value = digits * 10^exp10.
-struct Decimal {
-  char digits[65];
-  int count = 0;
-  int exp10 = 0;
-};
+constexpr int kMaxWidth = 64;
 
-// Correctly rounded digits * 10^exp10 for the case the fast path cannot take.
-double slowConvert(const Decimal &d) {
-  char text[96];
-  const int len = std::snprintf(text, sizeof text, "%.*se%d", d.count, d.digits, d.exp10);
+constexpr uint64_t kPow10u[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
+// digits * 10^exp10, correctly rounded, for what the fast path cannot take:
+// more than 19 significant digits, a significand above 2^53 or a large
+// exponent.  Rescans the field's mantissa for its digits.
+double slowConvert(const char *mantissa, const char *mantissaEnd, int exp10) {
+  char text[kMaxWidth + 16];
+  int len = 0;
+  for (const char *p = mantissa; p < mantissaEnd; ++p)
+    if (digitOf(*p) < 10 && (len > 0 || *p != '0')) text[len++] = *p;
+  const int significant = len;
+  text[len++] = 'e';
+  if (exp10 < 0) text[len++] = '-';
+  unsigned e = exp10 < 0 ? 0u - static_cast<unsigned>(exp10) : static_cast<unsigned>(exp10);
+  char reversed[12];
+  int n = 0;
+  do {
+    reversed[n++] = static_cast<char>('0' + e % 10);
+    e /= 10;
+  } while (e);
+  while (n) text[len++] = reversed[--n];
+
   double v = 0.0;
   const auto r = std::from_chars(text, text + len, v);
   if (r.ec == std::errc::result_out_of_range) {
-    // Beyond the double range: overflow if the value is at least 1, else
-    // underflow.  The value's magnitude is 10^(count + exp10 - 1) or more.
-    return d.count + d.exp10 > 0 ? __builtin_inf() : 0.0;
+    // Beyond the double range: the value is at least 10^(significant +
+    // exp10 - 1), so a positive sum means overflow, anything else underflow.
+    return significant + exp10 > 0 ? std::numeric_limits<double>::infinity() : 0.0;
   }
   return v;
-}
-
-double convert(const Decimal &d) {
-  if (d.count == 0) return 0.0;
-  if (d.count <= 19) {
-    uint64_t m = 0;
-    for (int i = 0; i < d.count; ++i) m = m * 10 + static_cast<uint64_t>(d.digits[i] - '0');
-    // Both operands exact: the one IEEE operation rounds correctly.
-    if (m <= kMaxExactInt && d.exp10 >= -22 && d.exp10 <= 22) {
-      const double x = static_cast<double>(m);
-      return d.exp10 < 0 ? x / kExactPow10[-d.exp10] : x * kExactPow10[d.exp10];
-    }
-  }
-  return slowConvert(d);
 }
 
 }  // namespace
 
 bool parseInteger(const char *field, int width, int32_t &out) noexcept {
-  int i = 0;
-  while (i < width && field[i] == kBlank) ++i;
-  bool negative = false;
-  bool sign = false;
-  if (i < width && (field[i] == '+' || field[i] == '-')) {
-    negative = field[i] == '-';
+  if (width == 4 && blanksThenDigits4(load4(field), out)) return true;
+  const char *p = field, *end = field + width;
+  while (p < end && *p == kBlank) ++p;
+
+  bool negative = false, sign = false;
+  if (p < end && (*p == '+' || *p == '-')) {
+    negative = *p == '-';
     sign = true;
-    ++i;
+    ++p;
   }
   int32_t value = 0;
-  int digits = 0;
-  for (; i < width; ++i) {
-    const char c = field[i];
-    if (c == kBlank) continue;
-    if (!isDigit(c)) return false;
-    value = value * 10 + (c - '0');
-    ++digits;
+  bool digits = false;
+  for (; p < end; ++p) {
+    const unsigned d = digitOf(*p);
+    if (d < 10) {
+      value = value * 10 + static_cast<int32_t>(d);
+      digits = true;
+    } else if (*p != kBlank) {
+      return false;
+    }
   }
-  if (sign && digits == 0) return false;
+  if (sign && !digits) return false;
   out = negative ? -value : value;
   return true;
 }
 
 bool parseReal(const char *field, int width, int implied, double &out) noexcept {
-  if (width > 64) return false;
-  Decimal d;
-  int i = 0;
-  auto skipBlanks = [&] {
-    while (i < width && field[i] == kBlank) ++i;
-  };
-
-  skipBlanks();
-  bool negative = false;
-  if (i < width && (field[i] == '+' || field[i] == '-')) {
-    negative = field[i] == '-';
-    ++i;
-  }
-
-  // Mantissa: digits with at most one point.
-  bool point = false;
-  int mantissaDigits = 0;
-  int fractionDigits = 0;
-  for (; i < width; ++i) {
-    const char c = field[i];
-    if (c == kBlank) continue;
-    if (c == '.') {
-      if (point) return false;
-      point = true;
-      continue;
-    }
-    if (!isDigit(c)) break;
-    ++mantissaDigits;
-    if (point) ++fractionDigits;
-    if (d.count > 0 || c != '0') d.digits[d.count++] = c;
-  }
-
-  // Exponent: a letter with an optional sign, or a bare sign.
-  int exponent = 0;
-  if (i < width) {
-    const char c = field[i];
-    if (c == 'E' || c == 'D' || c == 'e' || c == 'd') {
-      ++i;
-      skipBlanks();
-    } else if (c != '+' && c != '-') {
-      return false;
-    }
-    bool minus = false;
-    if (i < width && (field[i] == '+' || field[i] == '-')) {
-      minus = field[i] == '-';
-      ++i;
-    }
-    int digits = 0;
-    for (; i < width; ++i) {
-      const char e = field[i];
-      if (e == kBlank) continue;
-      if (!isDigit(e)) return false;
-      if (exponent < kExponentClamp) exponent = exponent * 10 + (e - '0');
-      ++digits;
-    }
-    if (digits == 0) return false;
-    if (minus) exponent = -exponent;
-  }
-
-  if (mantissaDigits == 0) {
-    // Only a field of blanks is zero; a lone sign, point or exponent is not a
-    // number.
-    for (int j = 0; j < width; ++j)
-      if (field[j] != kBlank) return false;
+  if (implied == 15 && parseCanonicalE15(field, width, out)) return true;
+  if (width > kMaxWidth) return false;
+  const char *p = field, *end = field + width;
+  while (p < end && *p == kBlank) ++p;
+  if (p == end) {
     out = 0.0;
     return true;
   }
-
-  // Trailing zeros only scale: dropping them keeps more fields on the fast path.
-  int exp10 = exponent - (point ? fractionDigits : implied);
-  while (d.count > 0 && d.digits[d.count - 1] == '0') {
-    --d.count;
-    ++exp10;
+  bool negative = false;
+  if (*p == '+' || *p == '-') {
+    negative = *p == '-';
+    ++p;
   }
-  d.exp10 = exp10;
-  d.digits[d.count] = '\0';
-  const double magnitude = convert(d);
+  const char *mantissa = p;
+
+  // Mantissa: digits with at most one point; blanks anywhere.  Runs of
+  // digits are taken up to eight at a time, the usual 15 or 16 digits of a
+  // field in three steps.
+  uint64_t m = 0;
+  bool gathered = true;  // m holds the whole significand
+  int digits = 0, fraction = 0;
+  bool point = false;
+  while (p < end) {
+    if (end - p >= 8) {
+      const uint64_t chunk = load8(p);
+      const unsigned k = leadingDigits(chunk);
+      if (k > 0) {
+        // Below 10^10, eight more digits keep m under 10^18.
+        if (m < 10000000000ull) {
+          m = m * kPow10u[k] + (k == 8 ? eightDigitValue(chunk) : leadingDigitValue(chunk, k));
+        } else {
+          gathered = false;
+        }
+        digits += k;
+        fraction += point ? k : 0;
+        p += k;
+        continue;
+      }
+    }
+    const unsigned d = digitOf(*p);
+    if (d < 10) {
+      if (m < kGatherLimit) {
+        m = m * 10 + d;
+      } else {
+        gathered = false;
+      }
+      ++digits;
+      fraction += point;
+    } else if (*p == '.') {
+      if (point) return false;
+      point = true;
+    } else if (*p != kBlank) {
+      break;
+    }
+    ++p;
+  }
+  if (digits == 0) return false;  // a lone sign or point is not a number
+  const char *mantissaEnd = p;
+
+  // Exponent: a letter with an optional sign, or a bare sign.
+  int exponent = 0;
+  if (p < end) {
+    if (*p == 'E' || *p == 'D' || *p == 'e' || *p == 'd') {
+      ++p;
+      while (p < end && *p == kBlank) ++p;
+    } else if (*p != '+' && *p != '-') {
+      return false;
+    }
+    bool minus = false;
+    if (p < end && (*p == '+' || *p == '-')) {
+      minus = *p == '-';
+      ++p;
+    }
+    bool expDigits = false;
+    for (; p < end; ++p) {
+      const unsigned d = digitOf(*p);
+      if (d < 10) {
+        if (exponent < kExponentClamp) exponent = exponent * 10 + static_cast<int>(d);
+        expDigits = true;
+      } else if (*p != kBlank) {
+        return false;
+      }
+    }
+    if (!expDigits) return false;
+    if (minus) exponent = -exponent;
+  }
+
+  double magnitude;
+  if (m == 0 && gathered) {
+    magnitude = 0.0;
+  } else {
+    const int exp10 = exponent - (point ? fraction : implied);
+    if (gathered && m <= kMaxExactInt && exp10 >= -22 && exp10 <= 22) {
+      // Both operands exact: the one IEEE operation rounds correctly.
+      const double x = static_cast<double>(m);
+      magnitude = exp10 < 0 ? x / kExactPow10[-exp10] : x * kExactPow10[exp10];
+    } else {
+      magnitude = slowConvert(mantissa, mantissaEnd, exp10);
+    }
+  }
   out = negative ? -magnitude : magnitude;
   return true;
 }

@@ -30,6 +30,19 @@ class LineCursor {
     return true;
   }
 
+  // The next line's text when the line is exactly `width` characters long
+  // as far as its end is concerned (a '\n' right after them), else null.
+  // The caller must check that the characters hold no earlier '\n'.
+  const char *peekExact(std::size_t width) const {
+    return static_cast<std::size_t>(end_ - p_) > width && p_[width] == '\n' ? p_ : nullptr;
+  }
+
+  // Takes the line that peekExact(width) returned.
+  void takeExact(std::size_t width, Line &line) {
+    line = Line{p_, width, ++number_};
+    p_ += width + 1;
+  }
+
   long linesRead() const { return number_; }
 
  private:

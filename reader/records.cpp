@@ -2,8 +2,11 @@
 #include "records.h"
 
 #include <cstring>
+#include <initializer_list>
 
+#include "canonical.h"
 #include "fields.h"
+#include "swar.h"
 
 namespace {
 
@@ -94,6 +97,15 @@ bool readCorrelation(const Line &line, CorrelationRecord &out, FieldFault &fault
   return readInt(line, kCorrFirst, out.iread, fault) &&
          readInt(line, kCorrSecond, out.jread, fault) &&
          readReal(line, kCorrValue, kCorrDecimals, out.rho, fault);
+}
+
+bool readCanonicalCorrelation(const char *text, CorrelationRecord &out) noexcept {
+  // The skipped columns must not hide a line end.
+  for (int skipped : {0, 5, 6, 11, 12})
+    if (text[skipped] == '\n') return false;
+  return blanksThenDigits4(load4(text + kCorrFirst.first - 1), out.iread) &&
+         blanksThenDigits4(load4(text + kCorrSecond.first - 1), out.jread) &&
+         parseCanonicalE15(text + kCorrValue.first - 1, kCorrValue.width, out.rho);
 }
 
 SectionCounts sectionCounts(int32_t n) noexcept {

@@ -54,6 +54,14 @@ bool readStation(const Line &line, StationRecord &out, FieldFault &fault) noexce
 bool readParameter(const Line &line, ParameterRecord &out, FieldFault &fault) noexcept;
 bool readCorrelation(const Line &line, CorrelationRecord &out, FieldFault &fault) noexcept;
 
+// A correlation record as programs write it, " %4d  %4d  %22.15E": exactly
+// kCorrelationWidth characters, indices of blanks and digits, the value in
+// the usual E22.15 layout.  Reads `text` (that many characters) and returns
+// true only for that layout, with the values readCorrelation would give;
+// false sends the record to readCorrelation.
+constexpr std::size_t kCorrelationWidth = 35;
+bool readCanonicalCorrelation(const char *text, CorrelationRecord &out) noexcept;
+
 // How many records each section holds, all derived from the header's n.
 struct SectionCounts {
   int32_t nvec;        // stations of the parameter section: n / 3, truncated

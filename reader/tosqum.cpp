@@ -78,6 +78,18 @@ class SectionReader {
     return false;
   }
 
+  // Takes correlation record `index` of `count`; the usual layout is read
+  // straight from the buffer, anything else by its columns.
+  bool takeCorrelation(long index, long count, CorrelationRecord &out) {
+    if (const char *text = lines_.peekExact(kCorrelationWidth)) {
+      if (readCanonicalCorrelation(text, out)) {
+        lines_.takeExact(kCorrelationWidth, line_);
+        return true;
+      }
+    }
+    return take("correlation", index, count, readCorrelation, out);
+  }
+
   // Fails the current record for an index outside 1 .. limit.
   bool indexInRange(const char *what, int32_t index, int32_t limit) {
     if (index >= 1 && index <= limit) return true;
@@ -182,7 +194,7 @@ TosqumStatus tosqumText(const char *text, std::size_t size, const char *name, do
   // earlier record may have replaced a diagonal entry).
   for (long c = 1; c <= counts.correlations; ++c) {
     CorrelationRecord rec;
-    if (!in.take("correlation", c, counts.correlations, readCorrelation, rec)) return in.status();
+    if (!in.takeCorrelation(c, counts.correlations, rec)) return in.status();
     if (!in.indexInRange("first parameter index", rec.iread, nparam) ||
         !in.indexInRange("second parameter index", rec.jread, nparam))
       return in.status();

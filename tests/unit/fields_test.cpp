@@ -159,3 +159,84 @@ TEST(RealField, RandomDecimalsAgreeWithTheLibraryConversion) {
 }
 
 }  // namespace
+
+namespace {
+
+// Plain reading of an integer field: blanks removed, then an optional sign
+// and at least one digit.
+bool referenceInteger(const std::string &f, int32_t &v) {
+  std::string s;
+  for (char c : f)
+    if (c != ' ') s += c;
+  if (s.empty()) {
+    v = 0;
+    return true;
+  }
+  size_t i = (s[0] == '+' || s[0] == '-') ? 1 : 0;
+  if (i == s.size()) return false;
+  for (size_t j = i; j < s.size(); ++j)
+    if (s[j] < '0' || s[j] > '9') return false;
+  v = static_cast<int32_t>(std::stol(s));
+  return true;
+}
+
+TEST(IntegerField, EveryShortFieldAgreesWithAPlainReading) {
+  // All four-character fields over blanks, digits, signs and a stray letter:
+  // the fast layouts and the general scanner must agree everywhere.
+  const std::string alphabet = " 0123456789+-x";
+  std::string f(4, ' ');
+  for (char a : alphabet)
+    for (char b : alphabet)
+      for (char c : alphabet)
+        for (char d : alphabet) {
+          f = {a, b, c, d};
+          int32_t want = -77, got = -77;
+          const bool ok = referenceInteger(f, want);
+          ASSERT_EQ(ok, parseInteger(f.data(), 4, got)) << '"' << f << '"';
+          if (ok) {
+            ASSERT_EQ(want, got) << '"' << f << '"';
+          }
+        }
+}
+
+TEST(RealField, UsualLayoutsAgreeWithTheGeneralScanner) {
+  // Fields in the layouts Fortran and C programs write take a shorter road;
+  // the same text with a blank inside takes the general one.
+  std::mt19937_64 rng(7);
+  for (int trial = 0; trial < 100000; ++trial) {
+    char text[40];
+    const double v = std::ldexp(static_cast<double>(rng() >> 11), -52) *
+                     std::pow(10.0, static_cast<int>(rng() % 60) - 30) * ((rng() & 1) ? -1 : 1);
+    if (rng() & 1)
+      std::snprintf(text, sizeof text, "%22.15E", v);  // one digit before the point
+    else
+      std::snprintf(text, sizeof text, "%22.15E", v / 10);
+    std::string f = text;
+    ASSERT_EQ(22u, f.size());
+    std::string blanked = f;
+    const size_t e = blanked.find('E');
+    blanked.erase(e - 1, 1);  // drop the last fraction digit ...
+    blanked.insert(4, " ");   // ... and put a blank inside the digits
+    double fast = 0, general = 0, generalBlank = 0;
+    ASSERT_TRUE(parseReal(f.data(), 22, 15, fast)) << f;
+    ASSERT_TRUE(parseReal(blanked.data(), 22, 15, generalBlank)) << blanked;
+    general = library(f);
+    ASSERT_EQ(bitsOf(general), bitsOf(fast)) << f;
+    std::string noBlank;
+    for (char c : blanked)
+      if (c != ' ') noBlank += c;
+    ASSERT_EQ(bitsOf(library(noBlank)), bitsOf(generalBlank)) << blanked;
+  }
+  // D exponents, and a sixteen-digit significand above 2^53.
+  double v;
+  ASSERT_TRUE(parseReal("-0.123456789012345D-01", 22, 15, v));
+  EXPECT_EQ(-0.0123456789012345, v);
+  ASSERT_TRUE(parseReal(" 9.999999999999999E-01", 22, 15, v));
+  EXPECT_EQ(0.9999999999999999, v);
+  ASSERT_TRUE(parseReal(" 9.999999999999999D-01", 22, 15, v));
+  EXPECT_EQ(0.9999999999999999, v);
+  ASSERT_TRUE(parseReal(" 1.000000000000000E-30", 22, 15, v));
+  EXPECT_EQ(1e-30, v);
+}
+
+}  // namespace
