@@ -1,19 +1,31 @@
-## Example job: 95 % error ellipses of a few points from one covariance.
-##   octave-cli run_example.m MEXDIR
+## Example job: reads a station-velocity solution with tosqumg, prints each
+## station's east/north velocity and 95 % error ellipse (from brisol), and
+## draws a map of them.
+##
+##   octave-cli run_example.m MEXDIR [SOLFILE] [PNGFILE]
+##
+## MEXDIR   folder of the built modules (build/mex)
+## SOLFILE  solution file (default: example.sol beside this script)
+## PNGFILE  map to write (default: example/velocity_map.png in the build
+##          folder above MEXDIR); "" for no map
+1;
+
 args = argv ();
-if (numel (args) >= 1)
-  addpath (args{1});
+if (numel (args) < 1)
+  error ("usage: octave-cli run_example.m MEXDIR [SOLFILE] [PNGFILE]");
+endif
+here = fileparts (mfilename ("fullpath"));
+mexdir = make_absolute_filename (regexprep (args{1}, '[\\/]+$', ''));
+addpath (mexdir);
+addpath (here);
+
+solfile = fullfile (here, "example.sol");
+if (numel (args) >= 2 && ! isempty (args{2}))
+  solfile = args{2};
+endif
+pngfile = fullfile (fileparts (mexdir), "example", "velocity_map.png");
+if (numel (args) >= 3)
+  pngfile = args{3};
 endif
 
-## East/north covariance of four points, mm^2: two components per point.
-C = blkdiag ([4.0, 1.2; 1.2, 2.5], ...
-             [1.0, 0.0; 0.0, 9.0], ...
-             [2.0, -0.8; -0.8, 2.0], ...
-             [3.0, 0.0; 0.0, 3.0]);
-[smaj, smin, azim] = brisol (C);
-
-printf ("%5s %12s %12s %12s\n", "point", "semi-major", "semi-minor", "azimuth");
-printf ("%5s %12s %12s %12s\n", "", "mm", "mm", "deg");
-for p = 1:numel (smaj)
-  printf ("%5d %12.4f %12.4f %12.4f\n", p, smaj(p), smin(p), azim(p));
-endfor
+velocity_report (solfile, pngfile);
