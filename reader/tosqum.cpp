@@ -115,20 +115,21 @@ void clearCovariance(int n) {
 
 // Copies the covariance without the reference station's rows and columns
 // (parameters 3r-2 .. 3r) into the top-left corner of outcov, keeping the
-// order of the rest.
+// order of the rest.  The working matrix is symmetric to the bit (every
+// off-diagonal value is stored in both places at once), so whole columns
+// are copied: the same values as mirroring the lower triangle, in
+// contiguous runs.
 void copyCovarianceWithout(int r, int n, double *outcov) {
   const int lo = 3 * r - 2, hi = 3 * r;
-  auto packed = [&](int x) { return x < lo ? x : x - 3; };
-  for (int i = 1; i <= n; ++i) {
-    if (i >= lo && i <= hi) continue;
-    const int ii = packed(i) - 1;
-    for (int p = 1; p <= i; ++p) {
-      if (p >= lo && p <= hi) continue;
-      const int pp = packed(p) - 1;
-      const double v = covAt(i, p);
-      outcov[ii + pp * kOutcovDim] = v;
-      outcov[pp + ii * kOutcovDim] = v;
-    }
+  const int before = std::min(n, lo - 1);        // rows/columns 1 .. lo-1
+  const int after = n > hi ? n - hi : 0;         // rows/columns hi+1 .. n
+  int out = 0;
+  for (int j = 1; j <= n; ++j) {
+    if (j >= lo && j <= hi) continue;
+    double *column = outcov + static_cast<std::size_t>(out) * kOutcovDim;
+    std::memcpy(column, &covAt(1, j), sizeof(double) * before);
+    if (after > 0) std::memcpy(column + before, &covAt(hi + 1, j), sizeof(double) * after);
+    ++out;
   }
 }
 
