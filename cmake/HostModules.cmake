@@ -24,7 +24,7 @@ endif()
 
 option(WITH_MATLAB "Also build MATLAB MEX files where MATLAB is found" ON)
 if(WITH_MATLAB)
-  find_package(Matlab QUIET COMPONENTS MX_LIBRARY)
+  find_package(Matlab QUIET)
 endif()
 
 set(MEX_OUTPUT_DIR "${CMAKE_BINARY_DIR}/mex" CACHE PATH "Where the Octave modules go")
@@ -53,7 +53,15 @@ function(add_host_module)
     # The separate-complex API (R2017b) keeps mxGetPr returning the real parts.
     matlab_add_mex(NAME ${M_NAME}_matlab SRC ${M_SOURCES}
                    OUTPUT_NAME ${M_NAME} LINK_TO ${M_LINK} R2017b)
+    # A MEX file is a LIBRARY artifact on Linux and macOS, a RUNTIME one
+    # (a DLL) on Windows.
     set_target_properties(${M_NAME}_matlab PROPERTIES
-      LIBRARY_OUTPUT_DIRECTORY "${MATLAB_MEX_OUTPUT_DIR}")
+      LIBRARY_OUTPUT_DIRECTORY "${MATLAB_MEX_OUTPUT_DIR}"
+      RUNTIME_OUTPUT_DIRECTORY "${MATLAB_MEX_OUTPUT_DIR}")
+    # MATLAB loads modules next to its own, often older, libstdc++; the
+    # reader's number conversion needs a recent one, so carry it inside.
+    if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+      target_link_options(${M_NAME}_matlab PRIVATE -static-libstdc++ -static-libgcc)
+    endif()
   endif()
 endfunction()
