@@ -1,63 +1,80 @@
 #include "filebuffer.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
 
+#ifndef S_ISREG
+#define S_ISREG(m) (((m) & S_IFMT) == S_IFREG)
+#endif
+
 namespace {
 
-char *gBuffer = nullptr;
-std::size_t gCapacity = 0;
+// The buffer lives as long as the module and is freed when the host unloads
+// it (clear tosqumg), so repeated loading leaks nothing.
+struct Buffer {
+  char *data = nullptr;
+  std::size_t capacity = 0;
 
-// A buffer grown for an unusually large file is given back afterwards,
-// rather than held for the rest of the host session.
-constexpr std::size_t kKeepCapacity = std::size_t{16} << 20;
-constexpr std::size_t kFirstCapacity = std::size_t{1} << 20;
+  ~Buffer() { std::free(data); }
 
-bool grow(std::size_t wanted) {
-  std::size_t cap = gCapacity ? gCapacity : kFirstCapacity;
-  while (cap < wanted) cap *= 2;
-  char *p = static_cast<char *>(std::realloc(gBuffer, cap));
-  if (!p) return false;
-  gBuffer = p;
-  gCapacity = cap;
-  return true;
-}
-
-void trimBuffer() {
-  if (gCapacity > kKeepCapacity) {
-    std::free(gBuffer);
-    gBuffer = nullptr;
-    gCapacity = 0;
+  bool reserve(std::size_t wanted) {
+    if (wanted <= capacity) return true;
+    char *p = static_cast<char *>(std::realloc(data, wanted));
+    if (!p) return false;
+    data = p;
+    capacity = wanted;
+    return true;
   }
-}
+
+  // A buffer grown for an unusually large file is given back afterwards,
+  // rather than held for the rest of the host session.
+  void trim() {
+    if (capacity > kKeepCapacity) {
+      std::free(data);
+      data = nullptr;
+      capacity = 0;
+    }
+  }
+
+  static constexpr std::size_t kKeepCapacity = std::size_t{16} << 20;
+};
+
+Buffer gBuffer;
+
+// Closes the file on every way out.
+struct FileCloser {
+  std::FILE *f;
+  ~FileCloser() {
+    if (f) std::fclose(f);
+  }
+};
 
 }  // namespace
 
-bool loadFile(const char *path, FileContents &out) noexcept {
-  trimBuffer();
-  std::FILE *f = std::fopen(path, "rb");
-  if (!f) return false;
+LoadResult loadFile(const char *path, FileContents &out) noexcept {
+  gBuffer.trim();
+  FileCloser file{std::fopen(path, "rb")};
+  if (!file.f) return LoadResult::kNotOpened;
 
-  // The size is a hint only: pipes and special files have none.
-  std::size_t hint = 0;
-  if (std::fseek(f, 0, SEEK_END) == 0) {
-    const long end = std::ftell(f);
-    if (end > 0) hint = static_cast<std::size_t>(end);
-    std::rewind(f);
-  }
+  struct stat st;
+  if (fstat(fileno(file.f), &st) != 0 || !S_ISREG(st.st_mode)) return LoadResult::kNotOpened;
+  if (st.st_size < 0 || static_cast<unsigned long long>(st.st_size) > kMaxFileSize)
+    return LoadResult::kTooLarge;
 
+  // One byte more than the size, so that a file that grew since fstat is
+  // noticed and read on.
+  std::size_t want = static_cast<std::size_t>(st.st_size) + 1;
   std::size_t size = 0;
-  bool ok = grow(hint + 1);
-  while (ok) {
-    size += std::fread(gBuffer + size, 1, gCapacity - size, f);
-    if (size < gCapacity) {
-      ok = !std::ferror(f);  // a directory opens but fails to read
-      break;
-    }
-    ok = grow(gCapacity + 1);
+  for (;;) {
+    if (!gBuffer.reserve(want)) return LoadResult::kNotOpened;
+    size += std::fread(gBuffer.data + size, 1, gBuffer.capacity - size, file.f);
+    if (size < gBuffer.capacity) break;
+    if (size > kMaxFileSize) return LoadResult::kTooLarge;
+    want = gBuffer.capacity * 2;
   }
-  std::fclose(f);
-  if (!ok) return false;
-  out = FileContents{gBuffer, size};
-  return true;
+  if (std::ferror(file.f)) return LoadResult::kNotOpened;
+  out = FileContents{gBuffer.data, size};
+  return LoadResult::kLoaded;
 }

@@ -9,10 +9,19 @@ struct FileContents {
   std::size_t size;
 };
 
-// Reads the file at `path` into a buffer kept between calls, so repeated
-// reads of files of similar size allocate nothing.  Returns false when the
-// file cannot be opened or read (missing, no permission, a directory) or
-// memory runs out.  Not reentrant.
-bool loadFile(const char *path, FileContents &out) noexcept;
+enum class LoadResult {
+  kLoaded,
+  kNotOpened,  // missing, no permission, not a regular file, read error
+  kTooLarge,   // larger than kMaxFileSize
+};
+
+// Far beyond any solution file (the largest is a few megabytes): a larger
+// file is refused rather than read into memory.
+constexpr std::size_t kMaxFileSize = std::size_t{1} << 30;
+
+// Reads the regular file at `path` into a buffer kept between calls, so
+// repeated reads of files of similar size allocate nothing.  Directories,
+// pipes and devices count as files that cannot be opened.  Not reentrant.
+LoadResult loadFile(const char *path, FileContents &out) noexcept;
 
 #endif  // READER_FILEBUFFER_H

@@ -40,7 +40,7 @@ __attribute__((format(printf, 2, 3)))
 TosqumStatus failure(const char *name, const char *fmt, ...) {
   TosqumStatus s;
   s.ok = false;
-  int len = std::snprintf(s.message, sizeof s.message, "file '%s', ", name);
+  int len = std::snprintf(s.message, sizeof s.message, "file '%s'", name);
   if (len < 0 || len >= static_cast<int>(sizeof s.message)) len = 0;
   va_list args;
   va_start(args, fmt);
@@ -62,7 +62,7 @@ class SectionReader {
   bool take(const char *section, long index, long count,
             bool (*read)(const Line &, Record &, FieldFault &) noexcept, Record &out) {
     if (!lines_.next(line_)) {
-      status_ = failure(name_, "line %ld: the file ends before %s record %ld of %ld",
+      status_ = failure(name_, ", line %ld: the file ends before %s record %ld of %ld",
                         lines_.linesRead() + 1, section, index, count);
       return false;
     }
@@ -72,7 +72,7 @@ class SectionReader {
     const long start = fault.firstColumn - 1;
     const long width = fault.lastColumn - start;
     const long shown = std::max(0L, std::min(width, static_cast<long>(line_.length) - start));
-    status_ = failure(name_, "line %ld: %s record: %s (columns %d-%d) is not a number: \"%.*s\"",
+    status_ = failure(name_, ", line %ld: %s record: %s (columns %d-%d) is not a number: \"%.*s\"",
                       line_.number, section, fault.field, fault.firstColumn, fault.lastColumn,
                       static_cast<int>(shown), shown > 0 ? line_.text + start : "");
     return false;
@@ -93,7 +93,7 @@ class SectionReader {
   // Fails the current record for an index outside 1 .. limit.
   bool indexInRange(const char *what, int32_t index, int32_t limit) {
     if (index >= 1 && index <= limit) return true;
-    status_ = failure(name_, "line %ld: %s %d is outside 1 to %d", line_.number, what,
+    status_ = failure(name_, ", line %ld: %s %d is outside 1 to %d", line_.number, what,
                       static_cast<int>(index), static_cast<int>(limit));
     return false;
   }
@@ -235,9 +235,15 @@ TosqumStatus tosqum(const char *fname, double *vel, double *outcov, double *nvec
   path[len] = '\0';
 
   FileContents file;
-  if (!loadFile(path, file)) {
-    say(" ** Error in opening file ** ");
-    return success();
+  switch (loadFile(path, file)) {
+    case LoadResult::kLoaded:
+      break;
+    case LoadResult::kNotOpened:
+      say(" ** Error in opening file ** ");
+      return success();
+    case LoadResult::kTooLarge:
+      return failure(path, " is larger than %zu bytes: not a velocity solution",
+                     static_cast<std::size_t>(kMaxFileSize));
   }
   return tosqumText(file.data, file.size, path, vel, outcov, nvec, llh, say);
 }

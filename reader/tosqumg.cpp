@@ -28,6 +28,9 @@ void copyFileName(const mxArray *arg) {
   std::memset(fname, ' ', sizeof fname);
   if (ilen > 0 && mxGetString(arg, fname, kFileNameField + 1) != 0)
     mexFail("argument must be a string");
+  // A NUL would end the name early, and so open another file.
+  const void *nul = std::memchr(fname, '\0', ilen);
+  if (nul) mexFail("file name must not contain NUL characters");
   fname[ilen] = ' ';  // back to blank padding after mxGetString's NUL
 }
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "solution_text.h"
 #include "xyz2llh.h"
 
@@ -329,6 +331,41 @@ TEST(Tosqum, ReadsANamedFileWithTrailingBlanksInItsField) {
   EXPECT_EQ(fromMemory.outcov, r.outcov);
   EXPECT_EQ(fromMemory.llh, r.llh);
   EXPECT_EQ(3.0, r.nvec);
+}
+
+}  // namespace
+
+namespace {
+
+Results runNamed(const std::string &path) {
+  std::string padded = path;
+  padded.resize(kFileNameField, ' ');
+  Results r;
+  gLines.clear();
+  r.status = tosqum(padded.data(), r.vel.data(), r.outcov.data(), &r.nvec, r.llh.data(), collect);
+  r.lines = gLines;
+  return r;
+}
+
+TEST(Tosqum, DevicesAndHugeFilesAreNeverReadIntoMemory) {
+  // An endless device counts as a file that cannot be opened.
+  Results r = runNamed("/dev/zero");
+  EXPECT_TRUE(r.status.ok);
+  EXPECT_EQ(std::vector<std::string>{" ** Error in opening file ** "}, r.lines);
+  EXPECT_TRUE(r.allZero());
+
+  // A sparse file of more than a gigabyte is refused by its size alone.
+  char path[] = "/tmp/tosqum_huge_XXXXXX";
+  const int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(0, ftruncate(fd, (off_t{1} << 30) + 1));
+  close(fd);
+  r = runNamed(path);
+  std::remove(path);
+  EXPECT_FALSE(r.status.ok);
+  EXPECT_EQ("file '" + std::string(path) + "' is larger than 1073741824 bytes: not a velocity solution",
+            std::string(r.status.message));
+  EXPECT_TRUE(r.lines.empty());
 }
 
 }  // namespace
