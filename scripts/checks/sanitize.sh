@@ -87,7 +87,7 @@ if [ -n "$host_tests" ]; then
     status=0
     env LD_PRELOAD="$runtime" ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0" GEOMEX_SANITIZED=1 \
       octave-cli --no-history --no-init-file --no-window-system \
-      "$root/tests/octave/run_one.m" "$build/mex" "$root/tests/octave/$t.m" "$root/tests/data" \
+      "$root/tests/octave/run_one.m" "$build/mex" "$root/tests/octave/$t.m" "$root" \
       >"$log" 2>&1 || status=$?
     judge "Octave $t ($(grep -E 'passed, [0-9]+ failed' "$log" | tail -1))" "$log" "$status"
   done

@@ -4,11 +4,10 @@
 
 ## The blocks run inside a function that test() generates, where mfilename
 ## names that function rather than this file, so examples/ is found from
-## the data folder that run_one.m passes (tests/data, beside this folder).
+## the source folder that run_one.m passes.
 %!shared examples, mexdir, gensol, sol
-%! here = getenv ("GEOMEX_TEST_DATA");
-%! examples = canonicalize_file_name (fullfile (here, "..", "..", "examples"));
-%! assert (! isempty (examples), "examples/ not found from GEOMEX_TEST_DATA");
+%! examples = canonicalize_file_name (fullfile (getenv ("GEOMEX_SOURCE_DIR"), "examples"));
+%! assert (! isempty (examples), "examples/ not found from GEOMEX_SOURCE_DIR");
 %! addpath (examples);
 %! mexdir = fileparts (which ("tosqumg"));
 %! gensol = fullfile (fileparts (mexdir), "tools", "gensol");
