@@ -73,13 +73,29 @@ Axes ellipseOf(double s11, double s22, double s21) {
   return a;
 }
 
+// Each point's block lies two columns further on, so in a large matrix
+// every point is a fresh pair of cache lines far from the last: asking for
+// them a few points ahead lets the memory fetches overlap the arithmetic.
+constexpr long kPrefetchAhead = 8;
+
+inline void prefetchBlock(const double *covm, long q, long ld) {
+#if defined(__GNUC__)
+  __builtin_prefetch(covm + q + q * ld);
+  __builtin_prefetch(covm + (q + 1) + (q + 1) * ld);
+#else
+  (void)covm, (void)q, (void)ld;
+#endif
+}
+
 }  // namespace
 
 void brisol(const double *covm, int nrow, int ldim, double *smaj, double *smin,
             double *azim) noexcept {
   const long ld = ldim;
-  for (long p = 0; 2 * (p + 1) <= nrow; ++p) {
+  const long points = nrow / 2;
+  for (long p = 0; p < points; ++p) {
     const long q = 2 * p;  // zero-based row/column of the first component
+    if (p + kPrefetchAhead < points) prefetchBlock(covm, q + 2 * kPrefetchAhead, ld);
     const double s11 = covm[q + q * ld];
     const double s22 = covm[(q + 1) + (q + 1) * ld];
     const double s21 = covm[(q + 1) + q * ld];

@@ -14,9 +14,9 @@
 //   origin                   latitude NaN, longitude 0, height NaN
 //   polar axis (X = Y = 0,   latitude +-90 by the sign of Z, longitude
 //   Z a non-zero number)     atan2(Y, X), height |Z| - b, b = a (1 - f)
-//   no convergence within    latitude NaN, height NaN (only happens within
-//   100 passes               tens of km of the Earth's centre or within about
-//                            100 m of the polar axis)
+//   no convergence within    latitude NaN, height NaN (happens only for
+//   100 passes               points within some tens of km of the Earth's
+//                            centre, far below any station)
 // NaN input gives NaN output; no failure is reported.  Reentrant.
 void xyz2llh(const double xyz[3], double llh[3]) noexcept;
 
