@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# Measures the reader and the ellipse module against their floors and prints
+# one table (docs/performance.md explains it):
+#
+#   bash scripts/bench.sh
+#
+# Installs and builds what is missing first (scripts/setup.sh; BUILD_DIR
+# chooses the build folder).  Writes solution files of 10, 25, 50 and 99
+# stations with tools/gensol (GEOMEX_BENCH_STATIONS overrides the list; the
+# largest is the one of the main table; the reference station sits in the
+# middle) into a temporary folder, then times in one run:
+#   - the floor: reading the file from the page cache into a buffer and
+#     looking at every byte once, one at a time (and, for reference, the
+#     memory bandwidth: the same count sixteen bytes a step);
+#   - tosqum, the reading routine alone (Google Benchmark), on the file and
+#     on the file already in memory;
+#   - tosqumg called in octave-cli, over batches of calls, start-up excluded;
+#   - bench/tosqumg_octave.m, the same reading in plain Octave code, after
+#     checking that it returns what tosqumg returns;
+#   - brisol on an 8000 x 8000 matrix next to Octave's diag of it.
+# Every time is that of the fastest of several repeated batches (the one
+# least disturbed by other work); still, run it on an otherwise idle machine.
+set -euo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+
+stations="${GEOMEX_BENCH_STATIONS:-10 25 50 99}"
+octave=(octave-cli --no-history --no-init-file --no-window-system)
+
+for prog in bench/bench_floor bench/bench_reader tools/gensol; do
+  if [ ! -x "$build/$prog" ]; then
+    echo "bench.sh: $build/$prog was not built (the benchmarks need libbenchmark-dev)" >&2
+    exit 1
+  fi
+done
+[ -f "$build/mex/tosqumg.mex" ] || { echo "bench.sh: no modules in $build/mex" >&2; exit 1; }
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/geomex-bench.XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+
+say "writing solution files of $stations stations (tools/gensol)"
+files=()
+for n in $stations; do
+  "$build/tools/gensol" --stations "$n" --seed 1 --out "$work/s$n.sol"
+  files+=("$work/s$n.sol")
+done
+
+say "timing the floor"
+: >"$work/floor.txt"
+for n in $stations; do
+  printf 'stations:%s %s\n' "$n" "$("$build/bench/bench_floor" "$work/s$n.sol")" >>"$work/floor.txt"
+done
+
+say "timing the reading routine (Google Benchmark)"
+"$build/bench/bench_reader" "${files[@]}" --benchmark_repetitions=7 \
+  --benchmark_report_aggregates_only=true --benchmark_format=csv \
+  >"$work/reader.csv" 2>"$work/reader.err" || { cat "$work/reader.err" >&2; exit 1; }
+
+say "timing tosqumg, tosqumg_octave.m, brisol and diag in octave-cli"
+"${octave[@]}" "$root/bench/bench_octave.m" "$build/mex:$build/bench/mex" "$work/octave.txt" "${files[@]}" \
+  >"$work/octave.log" 2>&1 || { tail -n 20 "$work/octave.log" >&2; exit 1; }
+
+largest="$(for n in $stations; do echo "$n"; done | sort -n | tail -n 1)"
+say "results (fastest batch of each; ratio = time / floor)"
+awk -v main="stations:$largest" -v stations="$stations" '
+  FILENAME ~ /floor.txt$/ {
+    floor[$1] = $3; viaread[$1] = $5; viamap[$1] = $7; lines[$1] = $9; bytes[$1] = $11; next
+  }
+  FILENAME ~ /reader.csv$/ {
+    # "name_min",iterations,real_time,cpu_time,unit,...  (times in ns)
+    n = split($0, f, ","); gsub(/"/, "", f[1])
+    if (f[1] ~ /_min$/) { sub(/_min$/, "", f[1]); t[f[1]] = f[3] * 1e-9 }
+    next
+  }
+  { t[$1] = $2 }
+  function ms(x) { return sprintf("%9.3f ms", x * 1e3) }
+  function row(label, x, base, target) {
+    r = x / base
+    verdict = target == "" ? "" : (r <= target ? sprintf("<= %gx  met", target) : sprintf("<= %gx  MISSED", target))
+    printf("%-52s %s %9.2f   %s\n", label, ms(x), r, verdict)
+  }
+  END {
+    fl = floor[main]
+    printf("\nLargest file: %s (%d bytes, %d lines)\n\n", main, bytes[main], lines[main])
+    printf("%-52s %12s %9s   %s\n", "measured", "time/call", "ratio", "target")
+    printf("%-52s %12s %9s   %s\n", "--------", "---------", "-----", "------")
+    row("floor: read(2) from page cache, each byte looked at", fl, fl, "")
+    row("  bandwidth: read(2), 16-byte SIMD line count", viaread[main], fl, "")
+    row("  bandwidth: mmap(2), 16-byte SIMD line count", viamap[main], fl, "")
+    row("tosqum (reading routine alone, from the file)", t["tosqum/" main], fl, 1.5)
+    row("tosqumText (the same, file already in memory)", t["tosqumText/" main], fl, "")
+    row("tosqumg called in octave-cli", t["tosqumg/" main], fl, 2)
+    row("  host share: same call and results, nothing read", t["outputs_only"], fl, "")
+    row("tosqumg_octave.m (plain Octave) in octave-cli", t["tosqumg_octave/" main], fl, "")
+    printf("\n%-52s %12s %9s   %s\n", "8000 x 8000 matrix, octave-cli", "time/call", "vs diag", "target")
+    row("diag(C)", t["octave:diag/8000"], t["octave:diag/8000"], "")
+    row("[smaj, smin, azim] = brisol(C)", t["octave:brisol/8000"], t["octave:diag/8000"], 2)
+    printf("%-52s %12s %9s\n", "the same in C++, no host:", "", "vs copy")
+    row("  copy of the diagonal", t["diagonal/8000"], t["diagonal/8000"], "")
+    row("  brisol (the ellipse routine)", t["brisol/8000"], t["diagonal/8000"], "")
+    printf("\nGrowth with the station count (correlation records grow as N^2)\n\n")
+    printf("%8s %10s %8s %12s %12s %12s %12s %14s\n", "stations", "bytes", "lines",
+           "floor", "tosqum", "tosqumg", "octave .m", "tosqum/line")
+    k = split(stations, s, " ")
+    for (i = 1; i <= k; ++i) {
+      key = "stations:" s[i]
+      printf("%8d %10d %8d %12s %12s %12s %12s %11.1f ns\n", s[i], bytes[key], lines[key],
+             ms(floor[key]), ms(t["tosqum/" key]), ms(t["tosqumg/" key]),
+             ms(t["tosqumg_octave/" key]), t["tosqum/" key] / lines[key] * 1e9)
+    }
+  }' "$work/floor.txt" "$work/reader.csv" "$work/octave.txt"
