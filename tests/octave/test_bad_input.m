@@ -1,6 +1,6 @@
 ## Bad input to both commands, as a user meets it: what each refused call
 ## says, what a bad file gives, and that the session goes on afterwards.
-## docs/bad-inputs.md lists the same cases.
+## The README's bad-input table lists the same cases.
 
 ## ---------------------------------------------------------------- tosqumg
 ## Helpers: solution files in fixed columns, written to temporary files.
