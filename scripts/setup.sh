@@ -7,6 +7,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
 
 say() { printf '==> %s\n' "$*"; }
+. "$root/scripts/lib/packages.sh"
 
 missing=()
 command -v cmake >/dev/null 2>&1 || missing+=(cmake)
@@ -22,10 +23,7 @@ done
 
 if [ ${#missing[@]} -gt 0 ]; then
   say "installing missing packages: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+  install_packages "${missing[@]}"
 else
   say "all build packages present"
 fi

@@ -34,11 +34,8 @@ EOF
 }
 if ! can_fuzz || ! command -v cmake >/dev/null 2>&1; then
   say "installing clang, its fuzzer and sanitizer runtimes, cmake"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
-    clang libclang-rt-14-dev cmake make >/dev/null
+  . "$root/scripts/lib/packages.sh"
+  install_packages clang libclang-rt-14-dev cmake make
   can_fuzz || { say "clang still cannot build a fuzz target"; exit 1; }
 fi
 

@@ -24,11 +24,8 @@ can_sanitize() {
 }
 if ! can_sanitize || ! command -v cmake >/dev/null 2>&1 || [ ! -f /usr/include/gtest/gtest.h ]; then
   say "installing clang, its sanitizer runtimes, cmake and googletest"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
-    clang libclang-rt-14-dev cmake make libgtest-dev >/dev/null
+  . "$root/scripts/lib/packages.sh"
+  install_packages clang libclang-rt-14-dev cmake make libgtest-dev
   can_sanitize || { say "clang still cannot build a sanitized program"; exit 1; }
 fi
 

@@ -19,60 +19,12 @@
 #include <vector>
 
 #include "brisol.h"
+#include "reader_results.h"
 #include "tosqum.h"
 
 namespace {
 
-std::vector<std::string> gSaid;
-void remember(const char *line) { gSaid.push_back(line); }
-
-struct Read {
-  std::vector<double> vel = std::vector<double>(kVelRows * kVelCols, 0.0);
-  std::vector<double> outcov = std::vector<double>(kOutcovDim * kOutcovDim, 0.0);
-  std::vector<double> nvec = std::vector<double>(1, 0.0);
-  std::vector<double> llh = std::vector<double>(kLlhRows * kLlhCols, 0.0);
-  std::vector<std::string> lines;
-  TosqumStatus status{};
-
-  double velAt(int r, int c) const { return vel[(r - 1) + (c - 1) * kVelRows]; }
-  double covAt(int r, int c) const { return outcov[(r - 1) + (c - 1) * kOutcovDim]; }
-  double llhAt(int r, int c) const { return llh[(r - 1) + (c - 1) * kLlhRows]; }
-  // Elements of an area that are not 0.0.
-  static int nonzero(const std::vector<double> &a) {
-    int count = 0;
-    for (double v : a) count += v != 0.0;
-    return count;
-  }
-  bool allZero() const {
-    return nonzero(vel) + nonzero(outcov) + nonzero(nvec) + nonzero(llh) == 0;
-  }
-  std::string message() const { return status.message; }
-};
-
-Read readText(const std::string &text, const char *name = "bad.sol") {
-  Read r;
-  gSaid.clear();
-  // The file's bytes in a block of exactly their size: no NUL after them.
-  std::vector<char> bytes(text.begin(), text.end());
-  r.status = tosqumText(bytes.data(), bytes.size(), name, r.vel.data(), r.outcov.data(),
-                        r.nvec.data(), r.llh.data(), remember);
-  r.lines = gSaid;
-  return r;
-}
-
-// Through the file system, the name in its blank-padded 150-character field
-// (a block of exactly that size: no NUL after it either).
-Read readFile(const std::string &path) {
-  Read r;
-  std::vector<char> field(kFileNameField, ' ');
-  EXPECT_LE(path.size(), field.size());
-  std::memcpy(field.data(), path.data(), std::min(path.size(), field.size()));
-  gSaid.clear();
-  r.status = tosqum(field.data(), r.vel.data(), r.outcov.data(), r.nvec.data(), r.llh.data(),
-                    remember);
-  r.lines = gSaid;
-  return r;
-}
+using Read = ReaderResults;
 
 // A solution in its fixed columns: stations named ST01, ST02, ... with the
 // parameter groups of the first `groups` of them, every sigma and
@@ -245,10 +197,10 @@ TEST(BadInputFile, NonNumericFieldInEachNumericColumn) {
   // A tab is no blank; a decimal comma is no point.
   std::vector<std::string> lines = good;
   lines[1][10] = '\t';
-  EXPECT_NE(std::string::npos, readText(joined(lines)).message().find("station record: X"));
+  EXPECT_NE(std::string::npos, readText(joined(lines), "bad.sol").message().find("station record: X"));
   lines = good;
   lines[2][lines[2].find('.')] = ',';
-  EXPECT_NE(std::string::npos, readText(joined(lines)).message().find("station record: X"));
+  EXPECT_NE(std::string::npos, readText(joined(lines), "bad.sol").message().find("station record: X"));
 }
 
 // A file that ends early: in each section an error naming the record that

@@ -11,41 +11,15 @@
 
 #include <unistd.h>
 
+#include "reader_results.h"
 #include "solution_text.h"
 #include "xyz2llh.h"
 
 namespace {
 
-std::vector<std::string> gLines;
-void collect(const char *line) { gLines.push_back(line); }
+using Results = ReaderResults;
 
-struct Results {
-  std::vector<double> vel = std::vector<double>(kVelRows * kVelCols, 0.0);
-  std::vector<double> outcov = std::vector<double>(kOutcovDim * kOutcovDim, 0.0);
-  double nvec = 0.0;
-  std::vector<double> llh = std::vector<double>(kLlhRows * kLlhCols, 0.0);
-  std::vector<std::string> lines;
-  TosqumStatus status{};
-
-  double velAt(int r, int c) const { return vel[(r - 1) + (c - 1) * kVelRows]; }
-  double covAt(int r, int c) const { return outcov[(r - 1) + (c - 1) * kOutcovDim]; }
-  double llhAt(int r, int c) const { return llh[(r - 1) + (c - 1) * kLlhRows]; }
-  bool allZero() const {
-    for (double v : vel) if (v != 0) return false;
-    for (double v : outcov) if (v != 0) return false;
-    for (double v : llh) if (v != 0) return false;
-    return nvec == 0;
-  }
-};
-
-Results run(const std::string &text, const char *name = "test.sol") {
-  Results r;
-  gLines.clear();
-  r.status = tosqumText(text.data(), text.size(), name, r.vel.data(), r.outcov.data(), &r.nvec,
-                        r.llh.data(), collect);
-  r.lines = gLines;
-  return r;
-}
+Results run(const std::string &text, const char *name = "test.sol") { return readText(text, name); }
 
 // Four stations; positions chosen so their geodetic coordinates differ.
 struct Site {
@@ -93,7 +67,7 @@ TEST(Tosqum, ReferenceInsideTheListIsRemovedAndMovedLast) {
   const Results r = run(solution(9, "R", {kS1, kR, kS2, kS3}, {"S1", "R", "S2"}));
   ASSERT_TRUE(r.status.ok) << r.status.message;
   EXPECT_EQ(std::vector<std::string>{" match 2"}, r.lines);
-  EXPECT_EQ(3.0, r.nvec);
+  EXPECT_EQ(3.0, r.nvec[0]);
 
   // Velocities of S1 and S2 only.
   for (int q = 1; q <= 3; ++q) {
@@ -126,7 +100,7 @@ TEST(Tosqum, ReferenceAfterTheParameterSectionKeepsTheWholeCovariance) {
   EXPECT_EQ(valueOf(7), r.velAt(1, 3));
   expectPosition(r, 1, kS1);
   expectPosition(r, 4, kR);
-  EXPECT_EQ(3.0, r.nvec);
+  EXPECT_EQ(3.0, r.nvec[0]);
 }
 
 TEST(Tosqum, LastOfSeveralReferenceRecordsDecides) {
@@ -146,7 +120,7 @@ TEST(Tosqum, NoStationsInTheParameterSection) {
     const Results r = run(solution(n, "R", {kR}, {}));
     ASSERT_TRUE(r.status.ok) << r.status.message;
     EXPECT_EQ(std::vector<std::string>{" match 1"}, r.lines);
-    EXPECT_EQ(0.0, r.nvec);
+    EXPECT_EQ(0.0, r.nvec[0]);
     expectPosition(r, 1, kR);
     EXPECT_EQ(0.0, r.velAt(1, 1));
     EXPECT_EQ(0.0, r.covAt(1, 1));
@@ -190,7 +164,7 @@ TEST(Tosqum, NegativeCountReadsNothingAfterTheHeader) {
   const Results r = run(SolutionText().header(-4, "R").raw("not a station record at all").text);
   ASSERT_TRUE(r.status.ok) << r.status.message;
   EXPECT_TRUE(r.lines.empty());
-  EXPECT_EQ(-1.0, r.nvec);
+  EXPECT_EQ(-1.0, r.nvec[0]);
   EXPECT_EQ(0.0, r.llhAt(1, 1));
 }
 
@@ -298,16 +272,9 @@ TEST(Tosqum, UnreadableRecordsFailWithFileLineAndField) {
 }
 
 TEST(Tosqum, FileThatCannotBeOpenedGivesOneLineAndZeroResults) {
-  Results r;
-  char fname[kFileNameField];
-  const std::string path = "/nonexistent/dir/solution.sol";
-  std::string padded = path;
-  padded.resize(kFileNameField, ' ');
-  std::copy(padded.begin(), padded.end(), fname);
-  gLines.clear();
-  r.status = tosqum(fname, r.vel.data(), r.outcov.data(), &r.nvec, r.llh.data(), collect);
+  const Results r = readFile("/nonexistent/dir/solution.sol");
   EXPECT_TRUE(r.status.ok);
-  EXPECT_EQ(std::vector<std::string>{" ** Error in opening file ** "}, gLines);
+  EXPECT_EQ(std::vector<std::string>{" ** Error in opening file ** "}, r.lines);
   EXPECT_TRUE(r.allZero());
 }
 
@@ -320,36 +287,18 @@ TEST(Tosqum, ReadsANamedFileWithTrailingBlanksInItsField) {
   std::fwrite(text.data(), 1, text.size(), f);
   std::fclose(f);
 
-  std::string padded = path;
-  padded.resize(kFileNameField, ' ');
-  Results r;
-  gLines.clear();
-  r.status = tosqum(padded.data(), r.vel.data(), r.outcov.data(), &r.nvec, r.llh.data(), collect);
+  const Results r = readFile(path);
   std::remove(path);
   ASSERT_TRUE(r.status.ok) << r.status.message;
   const Results fromMemory = run(text);
   EXPECT_EQ(fromMemory.outcov, r.outcov);
   EXPECT_EQ(fromMemory.llh, r.llh);
-  EXPECT_EQ(3.0, r.nvec);
-}
-
-}  // namespace
-
-namespace {
-
-Results runNamed(const std::string &path) {
-  std::string padded = path;
-  padded.resize(kFileNameField, ' ');
-  Results r;
-  gLines.clear();
-  r.status = tosqum(padded.data(), r.vel.data(), r.outcov.data(), &r.nvec, r.llh.data(), collect);
-  r.lines = gLines;
-  return r;
+  EXPECT_EQ(3.0, r.nvec[0]);
 }
 
 TEST(Tosqum, DevicesAndHugeFilesAreNeverReadIntoMemory) {
   // An endless device counts as a file that cannot be opened.
-  Results r = runNamed("/dev/zero");
+  Results r = readFile("/dev/zero");
   EXPECT_TRUE(r.status.ok);
   EXPECT_EQ(std::vector<std::string>{" ** Error in opening file ** "}, r.lines);
   EXPECT_TRUE(r.allZero());
@@ -360,7 +309,7 @@ TEST(Tosqum, DevicesAndHugeFilesAreNeverReadIntoMemory) {
   ASSERT_GE(fd, 0);
   ASSERT_EQ(0, ftruncate(fd, (off_t{1} << 30) + 1));
   close(fd);
-  r = runNamed(path);
+  r = readFile(path);
   std::remove(path);
   EXPECT_FALSE(r.status.ok);
   EXPECT_EQ("file '" + std::string(path) + "' is larger than 1073741824 bytes: not a velocity solution",
