@@ -2,16 +2,24 @@
 # Runs every test: unit tests of the numeric routines and end-to-end tests of
 # the modules in octave-cli, then each further check in scripts/checks/
 # (sanitizers, fuzzing, the Octave package).  Installs and builds what is
-# missing first.
+# missing first.  Ends with one line "tests: N passed, 0 failed"; any failure
+# stops the run with a non-zero status.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
+log="$(mktemp)"
+trap 'rm -f "$log"' EXIT
+
 say "running the unit and end-to-end tests (ctest)"
-ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)" | tee "$log"
+passed="$(sed -n 's/^100% tests passed, 0 tests failed out of \([0-9][0-9]*\)$/\1/p' "$log")"
+[ -n "$passed" ] || { say "ctest did not report every test passed"; exit 1; }
 
 shopt -s nullglob
 for check in "$root"/scripts/checks/*.sh; do
   say "running $(basename "$check")"
   bash "$check"
+  passed=$((passed + 1))
 done
 say "all tests passed"
+echo "tests: $passed passed, 0 failed"
