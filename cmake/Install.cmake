@@ -53,7 +53,8 @@ endforeach()
 install(FILES "${PROJECT_SOURCE_DIR}/README.md" "${PROJECT_SOURCE_DIR}/packaging/COPYING"
         DESTINATION "${GEOMEX_INSTALL_DOCDIR}"
         COMPONENT doc)
-install(DIRECTORY "${PROJECT_SOURCE_DIR}/docs/"
+# docs/ keeps its name, so the README's links hold in the installed copy.
+install(DIRECTORY "${PROJECT_SOURCE_DIR}/docs"
         DESTINATION "${GEOMEX_INSTALL_DOCDIR}"
         COMPONENT doc
-        FILES_MATCHING PATTERN "*.md")
+        FILES_MATCHING PATTERN "*.md" PATTERN "*.png")

@@ -2,8 +2,9 @@
 # Runs every test: unit tests of the numeric routines and end-to-end tests of
 # the modules in octave-cli, then each further check in scripts/checks/
 # (sanitizers, fuzzing, the Octave package).  Installs and builds what is
-# missing first.  Ends with one line "tests: N passed, 0 failed"; any failure
-# stops the run with a non-zero status.
+# missing first.  Ends with one line "tests: N passed, M failed" (N counts
+# ctest's tests and the further checks); any failure stops the run with a
+# non-zero status.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
@@ -18,7 +19,11 @@ passed="$(sed -n 's/^100% tests passed, 0 tests failed out of \([0-9][0-9]*\)$/\
 shopt -s nullglob
 for check in "$root"/scripts/checks/*.sh; do
   say "running $(basename "$check")"
-  bash "$check"
+  if ! bash "$check"; then
+    say "$(basename "$check") failed"
+    echo "tests: $passed passed, 1 failed"
+    exit 1
+  fi
   passed=$((passed + 1))
 done
 say "all tests passed"

@@ -14,7 +14,7 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-build="${FUZZ_BUILD_DIR:-$root/build-fuzz}"
+build="${FUZZ_BUILD_DIR:-${BUILD_DIR:-$root/build}-fuzz}"
 seconds="${FUZZ_SECONDS:-50}"
 targets="${FUZZ_TARGETS:-fields records tosqum brisol}"
 parallel="${FUZZ_JOBS:-$(nproc)}"
@@ -75,7 +75,7 @@ for t in $targets; do
 done
 for t in $targets; do
   if wait "${pids[$t]}"; then
-    runs="$(grep -E '^stat::number_of_executed_units' "$build/logs/$t.log" | awk '{print $2}')"
+    runs="$(grep -E '^stat::number_of_executed_units' "$build/logs/$t.log" | awk '{print $2}' || true)"
     say "$t: no failure in ${runs:-?} runs"
   else
     failed+=("$t")

@@ -9,7 +9,7 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-build="${ASAN_BUILD_DIR:-$root/build-asan}"
+build="${ASAN_BUILD_DIR:-${BUILD_DIR:-$root/build}-asan}"
 jobs="${JOBS:-$(nproc)}"
 say() { printf '==> sanitize: %s\n' "$*"; }
 
