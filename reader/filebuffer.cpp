@@ -1,8 +1,12 @@
 #include "filebuffer.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cstdio>
+#if defined(O_NONBLOCK)
+#include <unistd.h>
+#endif
 #include <cstdlib>
 
 #ifndef S_ISREG
@@ -51,15 +55,33 @@ struct FileCloser {
   }
 };
 
+// Opens `path` for reading only if it is a regular file.  Opening does not
+// wait: a named pipe without a writer would otherwise block the host for
+// good before it could be looked at.
+std::FILE *openRegularFile(const char *path, struct stat &st) {
+#if defined(O_NONBLOCK)
+  const int fd = open(path, O_RDONLY | O_NONBLOCK);
+  if (fd < 0) return nullptr;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return nullptr;
+  }
+  std::FILE *f = fdopen(fd, "rb");
+  if (!f) close(fd);
+  return f;
+#else
+  if (stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+  return std::fopen(path, "rb");
+#endif
+}
+
 }  // namespace
 
 LoadResult loadFile(const char *path, FileContents &out) noexcept {
   gBuffer.trim();
-  FileCloser file{std::fopen(path, "rb")};
-  if (!file.f) return LoadResult::kNotOpened;
-
   struct stat st;
-  if (fstat(fileno(file.f), &st) != 0 || !S_ISREG(st.st_mode)) return LoadResult::kNotOpened;
+  FileCloser file{openRegularFile(path, st)};
+  if (!file.f) return LoadResult::kNotOpened;
   if (st.st_size < 0 || static_cast<unsigned long long>(st.st_size) > kMaxFileSize)
     return LoadResult::kTooLarge;
 

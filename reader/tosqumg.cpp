@@ -18,20 +18,27 @@ void printLine(const char *line) { mexPrintf("%s\n", line); }
 // The name must fit the field whole: a cut name could open another file.
 void copyFileName(const mxArray *arg) {
   if (mxGetM(arg) > 1) mexFail("file name must be a one-row character string");
-  const mwSize ilen = mxGetN(arg);
-  if (ilen > static_cast<mwSize>(kFileNameField)) {
+  // All the characters (a 0-row array has none, whatever its width).
+  const mwSize count = mxGetNumberOfElements(arg);
+  if (count > static_cast<mwSize>(kFileNameField)) {
     static char msg[96];
     std::snprintf(msg, sizeof msg, "file name longer than %d characters (it has %lu)",
-                  kFileNameField, static_cast<unsigned long>(ilen));
+                  kFileNameField, static_cast<unsigned long>(count));
     mexFail(msg);
   }
+  // A NUL would end the C name early, and so open another file.
+  const mxChar *chars = mxGetChars(arg);
+  for (mwSize i = 0; i < count; ++i)
+    if (chars[i] == 0) mexFail("file name must not contain NUL characters");
+
   std::memset(fname, ' ', sizeof fname);
-  if (ilen > 0 && mxGetString(arg, fname, kFileNameField + 1) != 0)
-    mexFail("argument must be a string");
-  // A NUL would end the name early, and so open another file.
-  const void *nul = std::memchr(fname, '\0', ilen);
-  if (nul) mexFail("file name must not contain NUL characters");
-  fname[ilen] = ' ';  // back to blank padding after mxGetString's NUL
+  if (count > 0) {
+    // MATLAB writes the name in a multibyte encoding, which can take more
+    // bytes than characters; Octave writes one byte a character.
+    if (mxGetString(arg, fname, kFileNameField + 1) != 0)
+      mexFail("file name longer than 150 bytes once encoded");
+    fname[std::strlen(fname)] = ' ';  // back to blank padding
+  }
 }
 
 }  // namespace

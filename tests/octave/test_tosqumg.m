@@ -101,6 +101,13 @@
 %!  evalc ("[v, c, n, l] = tosqumg (f);");
 %!endfunction
 
+## An empty name, however it is shaped, opens nothing.
+%!test
+%! for name = {"", char(zeros(0, 5)), char(zeros(1, 0))}
+%!   out = evalc ("[vel, outcov, nvec, llh] = tosqumg (name{1});");
+%!   assert (out, " ** Error in opening file ** \n");
+%! endfor
+
 ## A name of exactly 150 characters is used whole; trailing blanks are not
 ## part of the name.
 %!test

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "reader_results.h"
@@ -302,6 +303,17 @@ TEST(Tosqum, DevicesAndHugeFilesAreNeverReadIntoMemory) {
   EXPECT_TRUE(r.status.ok);
   EXPECT_EQ(std::vector<std::string>{" ** Error in opening file ** "}, r.lines);
   EXPECT_TRUE(r.allZero());
+
+  // So does a named pipe without a writer: looking at it must not wait.
+  char dir[] = "/tmp/tosqum_fifo_XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(dir));
+  const std::string fifo = std::string(dir) + "/pipe";
+  ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+  r = readFile(fifo);
+  std::remove(fifo.c_str());
+  rmdir(dir);
+  EXPECT_TRUE(r.status.ok);
+  EXPECT_EQ(std::vector<std::string>{" ** Error in opening file ** "}, r.lines);
 
   // A sparse file of more than a gigabyte is refused by its size alone.
   char path[] = "/tmp/tosqum_huge_XXXXXX";
