@@ -20,7 +20,6 @@ namespace {
 constexpr int kCovDim = 3 * Maxvec;  // working covariance, 300 x 300
 
 // Working tables, indexed from 0 here (station j of the file is index j - 1).
-char stanam[Maxvec][kNameLength];
 double xyz[Maxvec][3];
 double cov[kCovDim * kCovDim];  // column-major; parameter index p is row/column p - 1
 double outxyz[Maxvec][3];
@@ -156,7 +155,6 @@ TosqumStatus tosqumText(const char *text, std::size_t size, const char *name, do
   for (int j = 1; j <= counts.stations; ++j) {
     StationRecord rec;
     if (!in.take("station", j, counts.stations, readStation, rec)) return in.status();
-    std::memcpy(stanam[j - 1], rec.stanam, kNameLength);
     std::memcpy(xyz[j - 1], rec.xyz, sizeof rec.xyz);
     if (sameName(rec.stanam, header.refsta)) {
       refind = j;
