@@ -330,3 +330,17 @@ TEST(Tosqum, DevicesAndHugeFilesAreNeverReadIntoMemory) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Tosqum, NegativeZeroCoordinateReachesTheFarSideOfTheDateLine) {
+  SolutionText t;
+  t.header(0, "R").raw("R        -6378137.0000000        -0.0000000         0.0000000");
+  const ReaderResults r = readText(t.text);
+  ASSERT_TRUE(r.status.ok) << r.status.message;
+  EXPECT_EQ(0.0, r.llhAt(1, 1));
+  EXPECT_EQ(-180.0, r.llhAt(2, 1));
+  EXPECT_EQ(0.0, r.llhAt(3, 1));
+}
+
+}  // namespace
