@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cstdint>
 
+#include "fields.h"
 #include "swar.h"
 
 // Powers of ten that are exact doubles (5^22 < 2^53; 10^23 is not exact).
@@ -16,7 +17,16 @@ constexpr double kExactPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 // Integers up to 2^53 are exact doubles.
 constexpr uint64_t kMaxExactInt = uint64_t{1} << 53;
-constexpr int kMaxCanonicalWidth = 64;
+
+// m * 10^exp10 in one IEEE operation, which rounds correctly because both
+// operands are exact doubles (m up to 2^53, |exp10| up to 22); false when
+// they are not.
+inline bool exactScaled(uint64_t m, int exp10, double &out) {
+  if (m > kMaxExactInt || exp10 < -22 || exp10 > 22) return false;
+  const double x = static_cast<double>(m);
+  out = exp10 < 0 ? x / kExactPow10[-exp10] : x * kExactPow10[exp10];
+  return true;
+}
 
 // The layout Fortran and C programs write for E22.15 and E21.15: blanks, an
 // optional sign, one digit, a point, fifteen digits, then E or D, a sign and
@@ -24,7 +34,7 @@ constexpr int kMaxCanonicalWidth = 64;
 // checked first; false sends the field to the general scanner.
 inline bool parseCanonicalE15(const char *field, int width, double &out) {
   constexpr int kFraction = 15;
-  if (width < kFraction + 6 || width > kMaxCanonicalWidth) return false;
+  if (width < kFraction + 6 || width > kMaxRealFieldWidth) return false;
   const char *exp = field + width - 4;
   const char *frac = exp - kFraction;
   const char *lead = frac - 2;
@@ -49,20 +59,14 @@ inline bool parseCanonicalE15(const char *field, int width, double &out) {
                      leadingDigitValue(c2, 7);
   const int e = static_cast<int>(e1 * 10 + e2);
   const int exp10 = (exp[1] == '-' ? -e : e) - kFraction;
-  if (m > kMaxExactInt || exp10 < -22 || exp10 > 22) {
+  double magnitude = 0.0;
+  if (!exactScaled(m, exp10, magnitude)) {
     // Sixteen significant digits or a far exponent: the library converts
     // the field as it stands (it knows E, not D).
     if ((exp[0] | 0x20) != 'e') return false;
-    double magnitude = 0.0;
     const auto r = std::from_chars(lead, field + width, magnitude);
     if (r.ec != std::errc() || r.ptr != field + width) return false;
-    out = negative ? -magnitude : magnitude;
-    return true;
   }
-
-  // Both operands exact: the one IEEE operation rounds correctly.
-  const double x = static_cast<double>(m);
-  const double magnitude = exp10 < 0 ? x / kExactPow10[-exp10] : x * kExactPow10[exp10];
   out = negative ? -magnitude : magnitude;
   return true;
 }

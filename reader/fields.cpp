@@ -21,15 +21,13 @@ constexpr uint64_t kGatherLimit = 1000000000000000000ull;  // 10^18
 // while it is read; anything this large saturates to infinity or zero anyway.
 constexpr int kExponentClamp = 100000;
 
-constexpr int kMaxWidth = 64;
-
 constexpr uint64_t kPow10u[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
 
 // digits * 10^exp10, correctly rounded, for what the fast path cannot take:
 // more than 19 significant digits, a significand above 2^53 or a large
 // exponent.  Rescans the field's mantissa for its digits.
 double slowConvert(const char *mantissa, const char *mantissaEnd, int exp10) {
-  char text[kMaxWidth + 16];
+  char text[kMaxRealFieldWidth + 16];
   int len = 0;
   for (const char *p = mantissa; p < mantissaEnd; ++p)
     if (digitOf(*p) < 10 && (len > 0 || *p != '0')) text[len++] = *p;
@@ -86,7 +84,7 @@ bool parseInteger(const char *field, int width, int32_t &out) noexcept {
 
 bool parseReal(const char *field, int width, int implied, double &out) noexcept {
   if (implied == 15 && parseCanonicalE15(field, width, out)) return true;
-  if (width > kMaxWidth) return false;
+  if (width > kMaxRealFieldWidth) return false;
   const char *p = field, *end = field + width;
   while (p < end && *p == kBlank) ++p;
   if (p == end) {
@@ -177,13 +175,8 @@ bool parseReal(const char *field, int width, int implied, double &out) noexcept 
     magnitude = 0.0;
   } else {
     const int exp10 = exponent - (point ? fraction : implied);
-    if (gathered && m <= kMaxExactInt && exp10 >= -22 && exp10 <= 22) {
-      // Both operands exact: the one IEEE operation rounds correctly.
-      const double x = static_cast<double>(m);
-      magnitude = exp10 < 0 ? x / kExactPow10[-exp10] : x * kExactPow10[exp10];
-    } else {
+    if (!gathered || !exactScaled(m, exp10, magnitude))
       magnitude = slowConvert(mantissa, mantissaEnd, exp10);
-    }
   }
   out = negative ? -magnitude : magnitude;
   return true;

@@ -9,6 +9,9 @@
 
 #include <cstdint>
 
+// Widest real field the conversion takes (the formats' widest is 22).
+constexpr int kMaxRealFieldWidth = 64;
+
 // Iw: an optional sign and decimal digits.  Returns false, leaving out as it
 // was, for any other character or for a sign without digits.  Fields are at
 // most 9 characters wide, so the value always fits.
@@ -24,7 +27,7 @@ bool parseInteger(const char *field, int width, int32_t &out) noexcept;
 // rounding; values beyond the double range become infinities or zeros).  A
 // minus sign is kept on zero: "-0.0" gives -0.0.  Returns false, leaving out
 // as it was, for any other character, a mantissa without digits, an exponent
-// without digits, or a field wider than 64 characters.
+// without digits, or a field wider than kMaxRealFieldWidth characters.
 bool parseReal(const char *field, int width, int implied, double &out) noexcept;
 
 #endif  // READER_FIELDS_H
