@@ -24,6 +24,8 @@
 #include "floor_read.h"
 #include "tosqum.h"
 
+using namespace geomex;
+
 namespace {
 
 // Result areas of the fixed shapes the gateway creates.  They are zeroed

@@ -8,6 +8,8 @@
 
 #include <cmath>
 
+namespace geomex {
+
 namespace {
 
 // sqrt of the 95 % point of chi-square with 2 degrees of freedom, to three
@@ -106,3 +108,5 @@ void brisol(const double *covm, int nrow, int ldim, double *smaj, double *smin,
     azim[p] = 90.0 - static_cast<double>(a.theta) / kRadPerDeg;
   }
 }
+
+}  // namespace geomex

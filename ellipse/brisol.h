@@ -2,6 +2,8 @@
 #ifndef ELLIPSE_BRISOL_H
 #define ELLIPSE_BRISOL_H
 
+namespace geomex {
+
 // For each point p = 1 .. nrow / 2, takes the 2 x 2 block on the diagonal of
 // the column-major matrix covm (leading dimension ldim) whose first component
 // is row/column 2p-1 and whose second is row/column 2p, and writes element
@@ -19,5 +21,7 @@
 // Writes nothing else; allocates nothing; reentrant.
 void brisol(const double *covm, int nrow, int ldim, double *smaj, double *smin,
             double *azim) noexcept;
+
+}  // namespace geomex
 
 #endif  // ELLIPSE_BRISOL_H

@@ -7,6 +7,8 @@
 #include "../host/mexgate.h"
 #include "brisol.h"
 
+using namespace geomex;
+
 namespace {
 
 // Refuses anything whose data area is not real doubles, naming what it got.
@@ -24,7 +26,7 @@ void requireFullDouble(const mxArray *a) {
 
 }  // namespace
 
-void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
+GEOMEX_EXPORT void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
   if (nrhs != 1) mexFail("BRISOL requires one input argument");
   if (nlhs != 3) mexFail("BRISOL requires three output arguments");
 

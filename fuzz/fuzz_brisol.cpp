@@ -22,6 +22,8 @@
 #include "brisol.h"
 #include "fuzz_support.h"
 
+using namespace geomex;
+
 namespace {
 
 const double kUnwritten = [] {

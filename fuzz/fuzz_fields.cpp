@@ -18,6 +18,8 @@
 #include "fields.h"
 #include "fuzz_support.h"
 
+using namespace geomex;
+
 namespace {
 
 constexpr double kUntouched = -12345.678;

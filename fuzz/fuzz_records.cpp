@@ -15,6 +15,8 @@
 #include "lines.h"
 #include "records.h"
 
+using namespace geomex;
+
 namespace {
 
 struct Outcome {

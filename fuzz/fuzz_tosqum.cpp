@@ -15,6 +15,8 @@
 #include "fuzz_support.h"
 #include "tosqum.h"
 
+using namespace geomex;
+
 namespace {
 
 constexpr std::size_t kVel = kVelRows * kVelCols;

@@ -8,7 +8,18 @@
 
 #include <cstdlib>
 
+#include "export.h"
+
+// The host's header declares mexFunction; under hidden visibility that
+// declaration would hide the entry point the host looks for, so the whole
+// header is read with default visibility.
+#if defined(__GNUC__) || defined(__clang__)
+#pragma GCC visibility push(default)
+#endif
 #include "mex.h"
+#if defined(__GNUC__) || defined(__clang__)
+#pragma GCC visibility pop
+#endif
 
 // Reports an argument error to the host and abandons the call.
 //

@@ -10,4 +10,4 @@ namespace {
 const char kVersionText[] = "MATLAB 5 compatible";
 }  // namespace
 
-extern "C" const char *mexVersion(void) { return kVersionText; }
+extern "C" GEOMEX_EXPORT const char *mexVersion(void) { return kVersionText; }

@@ -2,7 +2,9 @@
 #ifndef HOST_MEXVERSION_H
 #define HOST_MEXVERSION_H
 
+#include "export.h"
+
 // Returns the static text "MATLAB 5 compatible"; does nothing else.
-extern "C" const char *mexVersion(void);
+extern "C" GEOMEX_EXPORT const char *mexVersion(void);
 
 #endif  // HOST_MEXVERSION_H

@@ -7,13 +7,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
-#include "filebuffer.h"
 #include "records.h"
+#include "sections.h"
 #include "xyz2llh.h"
+
+namespace geomex {
 
 namespace {
 
@@ -33,78 +34,12 @@ TosqumStatus success() {
   return s;
 }
 
-#if defined(__GNUC__)
-__attribute__((format(printf, 2, 3)))
-#endif
-TosqumStatus failure(const char *name, const char *fmt, ...) {
+TosqumStatus failure(const RecordFault &fault, const char *name) {
   TosqumStatus s;
   s.ok = false;
-  int len = std::snprintf(s.message, sizeof s.message, "file '%s'", name);
-  if (len < 0 || len >= static_cast<int>(sizeof s.message)) len = 0;
-  va_list args;
-  va_start(args, fmt);
-  std::vsnprintf(s.message + len, sizeof s.message - len, fmt, args);
-  va_end(args);
+  formatFault(fault, name, s.message, sizeof s.message);
   return s;
 }
-
-// Reads the records of one section in order, turning a missing or
-// unconvertible record into a failure that names the line.
-class SectionReader {
- public:
-  SectionReader(const char *text, std::size_t size, const char *name)
-      : lines_(text, size), name_(name) {}
-
-  // Takes the next record of `section` (e.g. "station"), number `index` of
-  // `count`, with the record reader `read`.
-  template <typename Record>
-  bool take(const char *section, long index, long count,
-            bool (*read)(const Line &, Record &, FieldFault &) noexcept, Record &out) {
-    if (!lines_.next(line_)) {
-      status_ = failure(name_, ", line %ld: the file ends before %s record %ld of %ld",
-                        lines_.linesRead() + 1, section, index, count);
-      return false;
-    }
-    FieldFault fault;
-    if (read(line_, out, fault)) return true;
-    // Quote what the line holds in the field's columns.
-    const long start = fault.firstColumn - 1;
-    const long width = fault.lastColumn - start;
-    const long shown = std::max(0L, std::min(width, static_cast<long>(line_.length) - start));
-    status_ = failure(name_, ", line %ld: %s record: %s (columns %d-%d) is not a number: \"%.*s\"",
-                      line_.number, section, fault.field, fault.firstColumn, fault.lastColumn,
-                      static_cast<int>(shown), shown > 0 ? line_.text + start : "");
-    return false;
-  }
-
-  // Takes correlation record `index` of `count`; the usual layout is read
-  // straight from the buffer, anything else by its columns.
-  bool takeCorrelation(long index, long count, CorrelationRecord &out) {
-    if (const char *text = lines_.peekExact(kCorrelationWidth)) {
-      if (readCanonicalCorrelation(text, out)) {
-        lines_.takeExact(kCorrelationWidth, line_);
-        return true;
-      }
-    }
-    return take("correlation", index, count, readCorrelation, out);
-  }
-
-  // Fails the current record for an index outside 1 .. limit.
-  bool indexInRange(const char *what, int32_t index, int32_t limit) {
-    if (index >= 1 && index <= limit) return true;
-    status_ = failure(name_, ", line %ld: %s %d is outside 1 to %d", line_.number, what,
-                      static_cast<int>(index), static_cast<int>(limit));
-    return false;
-  }
-
-  const TosqumStatus &status() const { return status_; }
-
- private:
-  LineCursor lines_;
-  Line line_{};
-  const char *name_;
-  TosqumStatus status_{};
-};
 
 bool sameName(const char *a, const char *b) { return std::memcmp(a, b, kNameLength) == 0; }
 
@@ -136,10 +71,11 @@ void copyCovarianceWithout(int r, int n, double *outcov) {
 
 TosqumStatus tosqumText(const char *text, std::size_t size, const char *name, double *vel,
                         double *outcov, double *nvecOut, double *llh, LineSink say) noexcept {
-  SectionReader in(text, size, name);
+  LineCursor lines(text, size);
+  SectionReader<LineCursor> in(lines);
 
   Header header;
-  if (!in.take("header", 1, 1, readHeader, header)) return in.status();
+  if (!in.take("header", 1, 1, readHeader, header)) return failure(in.fault(), name);
   const SectionCounts counts = sectionCounts(header.n);
   const int nvec = counts.nvec;
   if (nvec >= Maxvec) {
@@ -154,7 +90,7 @@ TosqumStatus tosqumText(const char *text, std::size_t size, const char *name, do
   int refind = 0;
   for (int j = 1; j <= counts.stations; ++j) {
     StationRecord rec;
-    if (!in.take("station", j, counts.stations, readStation, rec)) return in.status();
+    if (!in.take("station", j, counts.stations, readStation, rec)) return failure(in.fault(), name);
     std::memcpy(xyz[j - 1], rec.xyz, sizeof rec.xyz);
     if (sameName(rec.stanam, header.refsta)) {
       refind = j;
@@ -178,8 +114,8 @@ TosqumStatus tosqumText(const char *text, std::size_t size, const char *name, do
     ParameterRecord rec;
     for (int q = 0; q < 3; ++q) {
       const long index = 3L * (s - 1) + q + 1;
-      if (!in.take("parameter", index, nparam, readParameter, rec)) return in.status();
-      if (!in.indexInRange("parameter index", rec.k, nparam)) return in.status();
+      if (!in.take("parameter", index, nparam, readParameter, rec)) return failure(in.fault(), name);
+      if (!in.indexInRange("parameter index", rec.k, nparam)) return failure(in.fault(), name);
       tmpvel[q] = rec.value;
       covAt(rec.k, rec.k) = rec.sigma * rec.sigma;
     }
@@ -193,10 +129,10 @@ TosqumStatus tosqumText(const char *text, std::size_t size, const char *name, do
   // earlier record may have replaced a diagonal entry).
   for (long c = 1; c <= counts.correlations; ++c) {
     CorrelationRecord rec;
-    if (!in.takeCorrelation(c, counts.correlations, rec)) return in.status();
+    if (!in.takeCorrelation(c, counts.correlations, rec)) return failure(in.fault(), name);
     if (!in.indexInRange("first parameter index", rec.iread, nparam) ||
         !in.indexInRange("second parameter index", rec.jread, nparam))
-      return in.status();
+      return failure(in.fault(), name);
     const double v = rec.rho * std::sqrt(covAt(rec.iread, rec.iread) * covAt(rec.jread, rec.jread));
     covAt(rec.iread, rec.jread) = v;
     covAt(rec.jread, rec.iread) = v;
@@ -223,25 +159,4 @@ TosqumStatus tosqumText(const char *text, std::size_t size, const char *name, do
   return success();
 }
 
-TosqumStatus tosqum(const char *fname, double *vel, double *outcov, double *nvec, double *llh,
-                    LineSink say) noexcept {
-  // The name is the field without its trailing blanks.
-  int len = kFileNameField;
-  while (len > 0 && (fname[len - 1] == ' ' || fname[len - 1] == '\0')) --len;
-  char path[kFileNameField + 1];
-  std::memcpy(path, fname, len);
-  path[len] = '\0';
-
-  FileContents file;
-  switch (loadFile(path, file)) {
-    case LoadResult::kLoaded:
-      break;
-    case LoadResult::kNotOpened:
-      say(" ** Error in opening file ** ");
-      return success();
-    case LoadResult::kTooLarge:
-      return failure(path, " is larger than %zu bytes: not a velocity solution",
-                     static_cast<std::size_t>(kMaxFileSize));
-  }
-  return tosqumText(file.data, file.size, path, vel, outcov, nvec, llh, say);
-}
+}  // namespace geomex

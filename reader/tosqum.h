@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+namespace geomex {
+
 // Largest station count the fixed-size tables are built for.  Files must
 // declare fewer: the positions of Maxvec stations plus the reference station
 // would not fit the 100 columns of llh.
@@ -52,5 +54,7 @@ TosqumStatus tosqum(const char *fname, double *vel, double *outcov, double *nvec
 // used in messages only.
 TosqumStatus tosqumText(const char *text, std::size_t size, const char *name, double *vel,
                         double *outcov, double *nvec, double *llh, LineSink say) noexcept;
+
+}  // namespace geomex
 
 #endif  // READER_TOSQUM_H

@@ -7,6 +7,8 @@
 #include "../host/mexgate.h"
 #include "tosqum.h"
 
+using namespace geomex;
+
 namespace {
 
 // The file name, blank-padded to its fixed field, plus room for the NUL
@@ -43,7 +45,7 @@ void copyFileName(const mxArray *arg) {
 
 }  // namespace
 
-void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
+GEOMEX_EXPORT void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
   if (nrhs != 1) mexFail("one input arguments required");
   if (nlhs != 4) mexFail("tosqum requires 4 output arguments");
   if (!mxIsChar(prhs[0])) mexFail("argument must be a string");

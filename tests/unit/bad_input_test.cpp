@@ -22,6 +22,8 @@
 #include "reader_results.h"
 #include "tosqum.h"
 
+using namespace geomex;
+
 namespace {
 
 using Read = ReaderResults;

@@ -10,6 +10,8 @@
 #include <limits>
 #include <vector>
 
+using namespace geomex;
+
 namespace {
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();

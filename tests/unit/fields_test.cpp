@@ -11,6 +11,8 @@
 #include <random>
 #include <string>
 
+using namespace geomex;
+
 namespace {
 
 // A field of `width` columns holding `text` left-aligned, blank-filled.

@@ -13,6 +13,8 @@
 
 #include "tosqum.h"
 
+using namespace geomex;
+
 struct ReaderResults {
   std::vector<double> vel = std::vector<double>(kVelRows * kVelCols, 0.0);
   std::vector<double> outcov = std::vector<double>(kOutcovDim * kOutcovDim, 0.0);

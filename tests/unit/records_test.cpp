@@ -6,6 +6,8 @@
 
 #include <string>
 
+using namespace geomex;
+
 namespace {
 
 Line lineOf(const std::string &s) { return Line{s.data(), s.size(), 1}; }

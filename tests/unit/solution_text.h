@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+using namespace geomex;
+
 struct SolutionText {
   std::string text;
 

@@ -16,6 +16,8 @@
 #include "solution_text.h"
 #include "xyz2llh.h"
 
+using namespace geomex;
+
 namespace {
 
 using Results = ReaderResults;

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstring>
 
+using namespace geomex;
+
 namespace {
 
 constexpr double kA = 6378137.0;

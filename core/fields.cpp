@@ -9,6 +9,8 @@
 #include <charconv>
 #include <limits>
 
+namespace geomex {
+
 namespace {
 
 constexpr char kBlank = ' ';
@@ -181,3 +183,5 @@ bool parseReal(const char *field, int width, int implied, double &out) noexcept 
   out = negative ? -magnitude : magnitude;
   return true;
 }
+
+}  // namespace geomex

@@ -2,14 +2,18 @@
 // The order of operations is part of the results: compile without
 // floating-point contraction.
 #include "xyz2llh.h"
+#include "wgs84.h"
 
 #include <cmath>
 #include <limits>
 
+namespace geomex {
+
 namespace {
 
-constexpr double kA = 6378137.0;             // WGS 84 semi-major axis, metres
-constexpr double kF = 1.0 / 298.257223563;   // flattening, 0.0033528106647474805
+using wgs84::kA;
+using wgs84::kE2;
+using wgs84::kB;
 // Largest change of height that ends the refinement: 1e-4 m as the legacy
 // code held it, in single precision, widened.
 constexpr double kTolerance = static_cast<double>(1.0e-4f);  // 9.999999747378752e-05
@@ -24,7 +28,7 @@ constexpr int kMaxPasses = 100;
 void xyz2llh(const double xyz[3], double llh[3]) noexcept {
   const double x = xyz[0], y = xyz[1], z = xyz[2];
   const double deg2rad = std::atan(1.0) / 45.0;
-  const double e2 = kF * 2.0 - kF * kF;
+  const double e2 = kE2;
 
   const double p = std::sqrt(x * x + y * y);
   const double lon = std::atan2(y, x);
@@ -32,7 +36,7 @@ void xyz2llh(const double xyz[3], double llh[3]) noexcept {
   if (p == 0.0 && z != 0.0 && !std::isnan(z)) {
     // On the polar axis the latitude equation degenerates (Z / p is
     // infinite); the answer is known in closed form.
-    const double b = kA * (1.0 - kF);
+    const double b = kB;
     llh[0] = z > 0.0 ? 90.0 : -90.0;
     llh[1] = lon / deg2rad;
     llh[2] = std::fabs(z) - b;
@@ -67,3 +71,5 @@ void xyz2llh(const double xyz[3], double llh[3]) noexcept {
   llh[1] = lon / deg2rad;
   llh[2] = h;
 }
+
+}  // namespace geomex

@@ -3,14 +3,20 @@
 // Every record is one line.  A line shorter than its format reads as if it
 // were padded with blanks; characters after the last field are ignored.
 // Names are kept as exactly 8 (or 3) characters, blanks and case included.
-#ifndef READER_RECORDS_H
-#define READER_RECORDS_H
+#ifndef CORE_RECORDS_H
+#define CORE_RECORDS_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "lines.h"
 
+namespace geomex {
+
 constexpr int kNameLength = 8;
+
+// The widest record format (the parameter record) ends at column 74.
+constexpr int kMaxRecordWidth = 74;
 
 // (X,I4,A8,X,A3)
 struct Header {
@@ -71,4 +77,6 @@ struct SectionCounts {
 };
 SectionCounts sectionCounts(int32_t n) noexcept;
 
-#endif  // READER_RECORDS_H
+}  // namespace geomex
+
+#endif  // CORE_RECORDS_H

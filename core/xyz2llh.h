@@ -1,6 +1,8 @@
 // Cartesian (ECEF) to geodetic coordinates on the WGS 84 ellipsoid.
-#ifndef READER_XYZ2LLH_H
-#define READER_XYZ2LLH_H
+#ifndef CORE_XYZ2LLH_H
+#define CORE_XYZ2LLH_H
+
+namespace geomex {
 
 // xyz: X, Y, Z in metres (read only).  llh: latitude and longitude in degrees
 // (positive north and east, longitude in -180 .. 180) and height above the
@@ -20,4 +22,6 @@
 // NaN input gives NaN output; no failure is reported.  Reentrant.
 void xyz2llh(const double xyz[3], double llh[3]) noexcept;
 
-#endif  // READER_XYZ2LLH_H
+}  // namespace geomex
+
+#endif  // CORE_XYZ2LLH_H

@@ -4,10 +4,12 @@
 // A field is given as its exact characters; a field that runs past the end of
 // its line is passed in padded with blanks by the caller.  Blanks (' ') are
 // ignored wherever they stand; a field of blanks only is zero.
-#ifndef READER_FIELDS_H
-#define READER_FIELDS_H
+#ifndef CORE_FIELDS_H
+#define CORE_FIELDS_H
 
 #include <cstdint>
+
+namespace geomex {
 
 // Widest real field the conversion takes (the formats' widest is 22).
 constexpr int kMaxRealFieldWidth = 64;
@@ -30,4 +32,6 @@ bool parseInteger(const char *field, int width, int32_t &out) noexcept;
 // without digits, or a field wider than kMaxRealFieldWidth characters.
 bool parseReal(const char *field, int width, int implied, double &out) noexcept;
 
-#endif  // READER_FIELDS_H
+}  // namespace geomex
+
+#endif  // CORE_FIELDS_H

@@ -1,9 +1,11 @@
 // Splits a file held in memory into records (text lines).
-#ifndef READER_LINES_H
-#define READER_LINES_H
+#ifndef CORE_LINES_H
+#define CORE_LINES_H
 
 #include <cstddef>
 #include <cstring>
+
+namespace geomex {
 
 struct Line {
   const char *text;
@@ -51,4 +53,6 @@ class LineCursor {
   long number_ = 0;
 };
 
-#endif  // READER_LINES_H
+}  // namespace geomex
+
+#endif  // CORE_LINES_H

@@ -8,6 +8,8 @@
 #include "fields.h"
 #include "swar.h"
 
+namespace geomex {
+
 namespace {
 
 struct Column {
@@ -15,9 +17,6 @@ struct Column {
   int first;  // 1-based
   int width;
 };
-
-// The widest format ends at column 74.
-constexpr int kMaxRecordWidth = 74;
 
 // The characters of one field.  Points into the line when the field lies
 // inside it; otherwise copies what there is into `pad` and fills with blanks.
@@ -118,3 +117,5 @@ SectionCounts sectionCounts(int32_t n) noexcept {
   c.correlations = big * (big - 1) / 2;
   return c;
 }
+
+}  // namespace geomex

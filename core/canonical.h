@@ -2,14 +2,16 @@
 // the general scanner.  Each function accepts only its exact layout and
 // returns false for anything else, which then goes to the general
 // conversion; where it accepts, the result is the same as the general one.
-#ifndef READER_CANONICAL_H
-#define READER_CANONICAL_H
+#ifndef CORE_CANONICAL_H
+#define CORE_CANONICAL_H
 
 #include <charconv>
 #include <cstdint>
 
 #include "fields.h"
 #include "swar.h"
+
+namespace geomex {
 
 // Powers of ten that are exact doubles (5^22 < 2^53; 10^23 is not exact).
 constexpr double kExactPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
@@ -71,4 +73,6 @@ inline bool parseCanonicalE15(const char *field, int width, double &out) {
   return true;
 }
 
-#endif  // READER_CANONICAL_H
+}  // namespace geomex
+
+#endif  // CORE_CANONICAL_H

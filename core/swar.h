@@ -1,11 +1,13 @@
 // Digit scanning eight (or four) characters at a time, for the field
 // conversions.  Loads are little-endian: the first character of a chunk is
 // its lowest byte.
-#ifndef READER_SWAR_H
-#define READER_SWAR_H
+#ifndef CORE_SWAR_H
+#define CORE_SWAR_H
 
 #include <cstdint>
 #include <cstring>
+
+namespace geomex {
 
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
 #error "the digit scanning assumes a little-endian machine"
@@ -69,4 +71,6 @@ inline bool blanksThenDigits4(uint32_t chunk, int32_t &value) {
   return true;
 }
 
-#endif  // READER_SWAR_H
+}  // namespace geomex
+
+#endif  // CORE_SWAR_H

@@ -1,0 +1,122 @@
+// Reading the records of a solution's sections in order, and wording what
+// went wrong when a record is missing or does not convert.
+//
+// Every composed message starts with the file's name and the line; the
+// templates are (NAME, L, ... stand for the values):
+//
+//   file 'NAME', line L: the file ends before SECTION record I of COUNT
+//   file 'NAME', line L: SECTION record: FIELD (columns A-B) is not a number: "TEXT"
+//   file 'NAME', line L: parameter index K is outside 1 to N
+//   file 'NAME', line L: first parameter index K is outside 1 to N
+//   file 'NAME', line L: second parameter index K is outside 1 to N
+//
+// SECTION is header, station, parameter or correlation; FIELD is a field
+// name of records.cpp (parameter count, X, velocity, sigma, ...).  TEXT is
+// every byte of the field's columns that the line holds, printable ASCII as
+// it stands and anything else as \xHH (a backslash as \\), so the message is
+// always valid text and shows what is really there.  When the line holds a
+// carriage return that does not end it, the file's lines end in CR alone,
+// and the message says so after the quote:
+//
+//   ... is not a number: "TEXT" (the file's lines end in CR alone)
+#ifndef CORE_SECTIONS_H
+#define CORE_SECTIONS_H
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "lines.h"
+#include "records.h"
+
+namespace geomex {
+
+// What went wrong with a record, as data; formatFault words it.
+struct RecordFault {
+  enum class Kind { kNone, kMissing, kNotANumber, kIndex };
+  Kind kind = Kind::kNone;
+  long line = 0;
+  const char *section = "";  // kMissing, kNotANumber
+  long index = 0, count = 0; // kMissing: record `index` of `count`
+  FieldFault field{};        // kNotANumber
+  char text[4 * kMaxRecordWidth + 1] = {};  // kNotANumber: the escaped field
+  bool crOnly = false;       // kNotANumber: the line holds a bare CR
+  const char *what = "";     // kIndex: "parameter index", ...
+  int32_t value = 0, limit = 0;  // kIndex
+};
+
+// Writes the message for `fault` in file `name` into out (always
+// NUL-terminated, cut to `size`); returns the length it would have had.
+std::size_t formatFault(const RecordFault &fault, const char *name, char *out,
+                        std::size_t size) noexcept;
+
+// Writes `length` bytes of `text` into out (room for 4 length + 1), quoted
+// byte by byte as the header comment describes; NUL-terminated.
+void escapeBytes(const char *text, std::size_t length, char *out) noexcept;
+
+// Fills fault as kNotANumber for `field` of `line`.
+void describeBadField(const Line &line, const char *section, const FieldFault &field,
+                      RecordFault &fault) noexcept;
+
+// Reads the records of one section after another from a line source with
+// the interface of LineCursor (next, peekExact, takeExact, linesRead),
+// recording the first failure.
+template <typename Lines>
+class SectionReader {
+ public:
+  explicit SectionReader(Lines &lines) : lines_(lines) {}
+
+  // Takes the next record of `section` (e.g. "station"), number `index` of
+  // `count`, with the record reader `read`.
+  template <typename Record>
+  bool take(const char *section, long index, long count,
+            bool (*read)(const Line &, Record &, FieldFault &) noexcept, Record &out) {
+    if (!lines_.next(line_)) {
+      fault_.kind = RecordFault::Kind::kMissing;
+      fault_.line = lines_.linesRead() + 1;
+      fault_.section = section;
+      fault_.index = index;
+      fault_.count = count;
+      return false;
+    }
+    FieldFault field;
+    if (read(line_, out, field)) return true;
+    describeBadField(line_, section, field, fault_);
+    return false;
+  }
+
+  // Takes correlation record `index` of `count`; the usual layout is read
+  // straight from the buffer, anything else by its columns.
+  bool takeCorrelation(long index, long count, CorrelationRecord &out) {
+    if (const char *text = lines_.peekExact(kCorrelationWidth)) {
+      if (readCanonicalCorrelation(text, out)) {
+        lines_.takeExact(kCorrelationWidth, line_);
+        return true;
+      }
+    }
+    return take("correlation", index, count, readCorrelation, out);
+  }
+
+  // Fails the current record for an index outside 1 .. limit.
+  bool indexInRange(const char *what, int32_t index, int32_t limit) {
+    if (index >= 1 && index <= limit) return true;
+    fault_.kind = RecordFault::Kind::kIndex;
+    fault_.line = line_.number;
+    fault_.what = what;
+    fault_.value = index;
+    fault_.limit = limit;
+    return false;
+  }
+
+  const RecordFault &fault() const { return fault_; }
+  const Line &line() const { return line_; }
+
+ private:
+  Lines &lines_;
+  Line line_{};
+  RecordFault fault_{};
+};
+
+}  // namespace geomex
+
+#endif  // CORE_SECTIONS_H
