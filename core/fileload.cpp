@@ -3,14 +3,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#if defined(__unix__) || defined(__APPLE__)
-#include <sys/mman.h>
+#if defined(_WIN32)
+#include <io.h>
+#define dup _dup
+#else
 #include <unistd.h>
-#define GEOMEX_HAVE_MMAP 1
 #endif
 
 #ifndef S_ISREG
@@ -68,7 +68,7 @@ struct FileCloser {
 // Opens `path` for reading only if it is a regular file.  Opening does not
 // wait: a named pipe without a writer would otherwise block the host for
 // good before it could be looked at.
-LoadResult openRegularFile(const char *path, struct stat &st, std::FILE *&f, int *error) {
+LoadResult openRegular(const char *path, struct stat &st, std::FILE *&f, int *error) {
   f = nullptr;
 #if defined(O_NONBLOCK)
   const int fd = open(path, O_RDONLY | O_NONBLOCK);
@@ -113,7 +113,7 @@ LoadResult loadFile(const char *path, FileContents &out, int *error) noexcept {
   gBuffer.trim();
   struct stat st;
   std::FILE *opened = nullptr;
-  const LoadResult how = openRegularFile(path, st, opened, error);
+  const LoadResult how = openRegular(path, st, opened, error);
   FileCloser file{opened};
   if (how != LoadResult::kLoaded) return how;
   if (st.st_size < 0 || static_cast<unsigned long long>(st.st_size) > kMaxFileSize)
@@ -138,72 +138,21 @@ LoadResult loadFile(const char *path, FileContents &out, int *error) noexcept {
   return LoadResult::kLoaded;
 }
 
-MappedFile::~MappedFile() { release(); }
-
-void MappedFile::release() noexcept {
-  if (!data_) return;
-#if GEOMEX_HAVE_MMAP
-  if (mapped_ && size_ > 0) munmap(const_cast<char *>(data_), size_);
-#endif
-  if (!mapped_) std::free(const_cast<char *>(data_));
-  data_ = nullptr;
-  size_ = 0;
-  mapped_ = false;
-}
-
-LoadResult MappedFile::open(const char *path, int *error) noexcept {
-  release();
+LoadResult openRegularFile(const char *path, int &fd, unsigned long long &size,
+                           int *error) noexcept {
   setError(error, 0);
   struct stat st;
   std::FILE *opened = nullptr;
-  const LoadResult how = openRegularFile(path, st, opened, error);
-  FileCloser file{opened};
+  const LoadResult how = openRegular(path, st, opened, error);
   if (how != LoadResult::kLoaded) return how;
-  if (st.st_size < 0) return LoadResult::kReadError;
-  const auto size = static_cast<unsigned long long>(st.st_size);
-  if (size > static_cast<unsigned long long>(static_cast<std::size_t>(-1) / 2))
-    return LoadResult::kTooLarge;
-  if (size == 0) {
-    data_ = "";
-    mapped_ = true;  // nothing to free
-    return LoadResult::kLoaded;
-  }
-#if GEOMEX_HAVE_MMAP
-  void *p = mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_PRIVATE,
-                 fileno(file.f), 0);
-  if (p != MAP_FAILED) {
-    data_ = static_cast<const char *>(p);
-    size_ = static_cast<std::size_t>(size);
-    mapped_ = true;
-    return LoadResult::kLoaded;
-  }
-  if (errno == ENOMEM) {
+  fd = dup(fileno(opened));
+  std::fclose(opened);
+  if (fd < 0) {
     setError(error, errno);
-    return LoadResult::kOutOfMemory;
+    return LoadResult::kNotOpened;
   }
-#endif
-  // No mapping here: one owned copy of the file.
-  char *buffer = static_cast<char *>(std::malloc(static_cast<std::size_t>(size)));
-  if (!buffer) return LoadResult::kOutOfMemory;
-  const std::size_t got = std::fread(buffer, 1, static_cast<std::size_t>(size), file.f);
-  if (got != size) {
-    setError(error, std::ferror(file.f) ? errno : 0);
-    std::free(buffer);
-    return LoadResult::kReadError;
-  }
-  data_ = buffer;
-  size_ = got;
-  mapped_ = false;
+  size = st.st_size < 0 ? 0 : static_cast<unsigned long long>(st.st_size);
   return LoadResult::kLoaded;
-}
-
-void MappedFile::adviseSequential() const noexcept {
-#if GEOMEX_HAVE_MMAP && defined(MADV_SEQUENTIAL)
-  if (mapped_ && size_ > 0) {
-    madvise(const_cast<char *>(data_), size_, MADV_SEQUENTIAL);
-    madvise(const_cast<char *>(data_), size_, MADV_WILLNEED);
-  }
-#endif
 }
 
 const char *describe(LoadResult r) noexcept {

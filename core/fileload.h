@@ -1,9 +1,8 @@
 // Getting a solution file's bytes into memory, apart from reading them.
 //
-// Two ways: loadFile copies a file into one buffer that is kept between
-// calls (the legacy command reads small files over and over, and reuses the
-// buffer), and MappedFile maps a file of any size read-only without copying
-// it (the reader without limits takes files of gigabytes).
+// loadFile copies a file into one buffer that is kept between calls (the
+// legacy command reads small files over and over, and reuses the buffer);
+// openRegularFile only opens, for readers that stream a file of any size.
 #ifndef CORE_FILELOAD_H
 #define CORE_FILELOAD_H
 
@@ -37,33 +36,10 @@ constexpr std::size_t kMaxFileSize = std::size_t{1} << 30;
 // larger than kMaxFileSize.  Not reentrant.
 LoadResult loadFile(const char *path, FileContents &out, int *error = nullptr) noexcept;
 
-// A read-only view of a whole regular file, mapped where the system can map
-// (and read into an owned buffer where it cannot).  Never a second copy of
-// the file.  Reentrant: each object owns its view.
-class MappedFile {
- public:
-  MappedFile() = default;
-  MappedFile(const MappedFile &) = delete;
-  MappedFile &operator=(const MappedFile &) = delete;
-  ~MappedFile();
-
-  // Opens and maps `path`; on failure the object stays empty.
-  LoadResult open(const char *path, int *error = nullptr) noexcept;
-
-  // Asks the system to read ahead the whole view (a hint; no effect where
-  // it is not supported).
-  void adviseSequential() const noexcept;
-
-  const char *data() const { return data_; }
-  std::size_t size() const { return size_; }
-
- private:
-  void release() noexcept;
-
-  const char *data_ = nullptr;
-  std::size_t size_ = 0;
-  bool mapped_ = false;
-};
+// Opens the regular file at `path` read-only, without waiting on a named
+// pipe; gives its descriptor and size.  The caller closes fd.
+LoadResult openRegularFile(const char *path, int &fd, unsigned long long &size,
+                           int *error = nullptr) noexcept;
 
 // A short text for a LoadResult, such as "is not a regular file", to
 // follow the file's name in a message.

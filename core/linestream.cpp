@@ -1,0 +1,107 @@
+#include "linestream.h"
+
+#include <cstring>
+
+namespace geomex {
+
+LineStream::LineStream(ByteSource &source) : source_(source), buf_(kBlock + kMaxKeptLine) {}
+
+bool LineStream::refill() {
+  if (atEnd_) return false;
+  if (begin_ > 0) {
+    std::memmove(buf_.data(), buf_.data() + begin_, end_ - begin_);
+    base_ += begin_;
+    end_ -= begin_;
+    begin_ = 0;
+  }
+  if (end_ == buf_.size()) return false;  // full: the caller handles a long line
+  const long long got = source_.readAt(base_ + end_, buf_.data() + end_, buf_.size() - end_);
+  if (got < 0) {
+    failed_ = true;
+    atEnd_ = true;
+    return false;
+  }
+  if (got == 0) {
+    atEnd_ = true;
+    return false;
+  }
+  end_ += static_cast<std::size_t>(got);
+  return true;
+}
+
+bool LineStream::next(Line &line) {
+  std::size_t scanned = 0;  // bytes after begin_ known to hold no '\n'
+  for (;;) {
+    const char *start = buf_.data() + begin_;
+    const char *nl =
+        static_cast<const char *>(std::memchr(start + scanned, '\n', end_ - begin_ - scanned));
+    if (nl) {
+      std::size_t len = static_cast<std::size_t>(nl - start);
+      if (len > 0 && start[len - 1] == '\r') --len;
+      line = Line{start, len, ++number_};
+      begin_ = static_cast<std::size_t>(nl - buf_.data()) + 1;
+      return true;
+    }
+    scanned = end_ - begin_;
+    if (refill()) continue;
+    if (failed_) return false;
+    if (atEnd_) {
+      if (end_ == begin_) return false;
+      line = Line{buf_.data() + begin_, end_ - begin_, ++number_};
+      begin_ = end_;
+      return true;
+    }
+    // The buffer is full of one line: keep its first characters at the
+    // front of the buffer and skip the source to the line's end.
+    const std::size_t kept = kMaxKeptLine;
+    uint64_t offset = base_ + end_;
+    for (;;) {
+      char chunk[4096];
+      const long long got = source_.readAt(offset, chunk, sizeof chunk);
+      if (got < 0) {
+        failed_ = true;
+        return false;
+      }
+      if (got == 0) {
+        // The text stays at the front of buf_; the buffer counts as empty.
+        atEnd_ = true;
+        line = Line{buf_.data(), kept, ++number_};
+        base_ = offset;
+        begin_ = end_ = 0;
+        return true;
+      }
+      const char *p = static_cast<const char *>(std::memchr(chunk, '\n', static_cast<std::size_t>(got)));
+      if (p) {
+        offset += static_cast<uint64_t>(p - chunk) + 1;
+        line = Line{buf_.data(), kept, ++number_};
+        base_ = offset;
+        begin_ = end_ = 0;
+        return true;
+      }
+      offset += static_cast<uint64_t>(got);
+    }
+  }
+}
+
+const char *LineStream::peekExact(std::size_t width) {
+  while (end_ - begin_ <= width) {
+    if (!refill()) return nullptr;
+  }
+  const char *p = buf_.data() + begin_;
+  return p[width] == '\n' ? p : nullptr;
+}
+
+void LineStream::takeExact(std::size_t width, Line &line) {
+  line = Line{buf_.data() + begin_, width, ++number_};
+  begin_ += width + 1;
+}
+
+void LineStream::seek(uint64_t offset, long linesRead) {
+  base_ = offset;
+  begin_ = end_ = 0;
+  atEnd_ = false;
+  failed_ = false;
+  number_ = linesRead;
+}
+
+}  // namespace geomex

@@ -1,0 +1,62 @@
+// Splits a byte source into records (text lines) while reading it in
+// blocks, so a file of any size is read through one small buffer.
+//
+// The same line rules as LineCursor: a line ends at '\n', one '\r' before
+// it is part of the line end, a last line without '\n' is a line.  A line
+// longer than the buffer keeps only its first kMaxKeptLine characters (no
+// record reads past column 74); the rest is skipped.
+#ifndef CORE_LINESTREAM_H
+#define CORE_LINESTREAM_H
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "bytesource.h"
+#include "lines.h"
+
+namespace geomex {
+
+class LineStream {
+ public:
+  static constexpr std::size_t kBlock = std::size_t{1} << 20;
+  static constexpr std::size_t kMaxKeptLine = 4096;
+
+  // Allocates the buffer (about kBlock bytes) once.
+  explicit LineStream(ByteSource &source);
+
+  // Takes the next line; false at the end of the source or on a read error
+  // (failed() tells which).  The line's text stays valid until the next call.
+  bool next(Line &line);
+
+  // The next line's text when its first `width` characters are followed by
+  // '\n', else null.  The caller checks that they hold no '\n' themselves.
+  const char *peekExact(std::size_t width);
+  void takeExact(std::size_t width, Line &line);
+
+  long linesRead() const { return number_; }
+  // Offset in the source of the first byte not yet taken.
+  uint64_t position() const { return base_ + begin_; }
+  // Goes on from `offset`, counting the lines before it as `linesRead`.
+  void seek(uint64_t offset, long linesRead);
+
+  bool failed() const { return failed_; }
+
+ private:
+  // Moves what is left to the front and reads more after it; false when
+  // nothing more could be read.
+  bool refill();
+
+  ByteSource &source_;
+  std::vector<char> buf_;
+  uint64_t base_ = 0;      // source offset of buf_[0]
+  std::size_t begin_ = 0;  // first byte not yet taken
+  std::size_t end_ = 0;    // end of the valid bytes
+  bool atEnd_ = false;
+  bool failed_ = false;
+  long number_ = 0;
+};
+
+}  // namespace geomex
+
+#endif  // CORE_LINESTREAM_H

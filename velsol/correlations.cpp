@@ -1,0 +1,152 @@
+#include "correlations.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "records.h"
+
+namespace geomex {
+
+namespace {
+
+// A record in the written layout: kCorrelationWidth characters and '\n'.
+constexpr std::size_t kStride = kCorrelationWidth + 1;
+// Records converted per positioned read: about 300 KB, which stays in the
+// cache while it is converted.
+constexpr std::size_t kRecordsPerRead = 8192;
+// Mirrored in square tiles, so that both the rows read and the columns
+// written stay in the cache.
+constexpr std::size_t kTile = 64;
+
+// The pair (i, j), 1-based, of record c (0-based) of the strict lower
+// triangle written row by row: row i holds j = 1 .. i-1, and row i starts at
+// record (i-1)(i-2)/2.
+void pairOf(int64_t c, int32_t &i, int32_t &j) {
+  auto rowStart = [](int64_t row) { return (row - 1) * (row - 2) / 2; };
+  int64_t row = static_cast<int64_t>(std::sqrt(2.0 * static_cast<double>(c))) + 1;
+  while (row > 2 && rowStart(row) > c) --row;
+  while (rowStart(row + 1) <= c) ++row;
+  i = static_cast<int32_t>(row);
+  j = static_cast<int32_t>(c - rowStart(row) + 1);
+}
+
+// Converts records [first, last) of the section at `offset` into the upper
+// triangle of cov; false as soon as a record is not in the written layout
+// and order, or a read fails.
+bool convertShare(ByteSource &source, uint64_t offset, int64_t first, int64_t last, int32_t P,
+                  const double *variance, double *cov, const std::atomic<bool> &stop) {
+  std::vector<char> buf(kRecordsPerRead * kStride);
+  int32_t i, j;
+  pairOf(first, i, j);
+  for (int64_t c = first; c < last;) {
+    if (stop.load(std::memory_order_relaxed)) return false;
+    const int64_t n = std::min<int64_t>(last - c, kRecordsPerRead);
+    const std::size_t bytes = static_cast<std::size_t>(n) * kStride;
+    if (source.readAt(offset + static_cast<uint64_t>(c) * kStride, buf.data(), bytes) !=
+        static_cast<long long>(bytes))
+      return false;
+    const char *text = buf.data();
+    for (int64_t r = 0; r < n; ++r, text += kStride) {
+      CorrelationRecord rec;
+      if (text[kCorrelationWidth] != '\n' || !readCanonicalCorrelation(text, rec) ||
+          rec.iread != i || rec.jread != j)
+        return false;
+      // Row j < column i: the upper triangle, filled down each column.
+      cov[(j - 1) + static_cast<std::size_t>(i - 1) * P] =
+          rec.rho * std::sqrt(variance[i - 1] * variance[j - 1]);
+      if (++j == i) {
+        ++i;
+        j = 1;
+      }
+    }
+    c += n;
+  }
+  return true;
+}
+
+// Copies the upper triangle onto the lower one for the tile columns
+// assigned to `part` of `parts`, and sets the diagonal.
+void mirror(double *cov, int32_t P, const double *variance, unsigned part, unsigned parts) {
+  const std::size_t n = static_cast<std::size_t>(P);
+  const std::size_t tiles = (n + kTile - 1) / kTile;
+  for (std::size_t tj = part; tj < tiles; tj += parts) {
+    const std::size_t j0 = tj * kTile, j1 = std::min(n, j0 + kTile);
+    for (std::size_t i0 = j0; i0 < n; i0 += kTile) {
+      const std::size_t i1 = std::min(n, i0 + kTile);
+      for (std::size_t j = j0; j < j1; ++j)
+        for (std::size_t i = std::max(i0, j + 1); i < i1; ++i) cov[i + j * n] = cov[j + i * n];
+    }
+    for (std::size_t k = j0; k < j1; ++k) cov[k + k * n] = variance[k];
+  }
+}
+
+// Runs job(t) for t = 0 .. threads-1, the last one on the calling thread.
+template <typename Job>
+void runParts(unsigned threads, Job job) {
+  std::vector<std::thread> pool;
+  pool.reserve(threads - 1);
+  for (unsigned t = 0; t + 1 < threads; ++t) pool.emplace_back(job, t);
+  job(threads - 1);
+  for (std::thread &th : pool) th.join();
+}
+
+bool readInParallel(ByteSource &source, uint64_t offset, int64_t count, int32_t P,
+                    const double *variance, double *cov, unsigned threads) {
+  if (count == 0 || source.size() < offset + static_cast<uint64_t>(count) * kStride)
+    return false;
+  threads = static_cast<unsigned>(std::min<int64_t>(threads, (count + 1023) / 1024));
+  threads = std::max(threads, 1u);
+  std::atomic<bool> stop{false};
+  runParts(threads, [&](unsigned t) {
+    const int64_t first = count * t / threads, last = count * (t + 1) / threads;
+    if (!convertShare(source, offset, first, last, P, variance, cov, stop))
+      stop.store(true, std::memory_order_relaxed);
+  });
+  if (stop.load()) return false;
+  runParts(threads, [&](unsigned t) { mirror(cov, P, variance, t, threads); });
+  return true;
+}
+
+bool readInOrder(LineStream &lines, int64_t count, int32_t P, const double *variance,
+                 double *cov, RecordFault &fault, bool &readError) {
+  const std::size_t n = static_cast<std::size_t>(P);
+  std::fill(cov, cov + n * n, 0.0);
+  for (std::size_t k = 0; k < n; ++k) cov[k + k * n] = variance[k];
+  auto at = [&](int32_t i, int32_t j) -> double & {
+    return cov[(i - 1) + static_cast<std::size_t>(j - 1) * n];
+  };
+  SectionReader<LineStream> in(lines);
+  for (int64_t c = 1; c <= count; ++c) {
+    CorrelationRecord rec;
+    if (!in.takeCorrelation(c, count, rec) ||
+        !in.indexInRange("first parameter index", rec.iread, P) ||
+        !in.indexInRange("second parameter index", rec.jread, P)) {
+      readError = lines.failed();
+      fault = in.fault();
+      return false;
+    }
+    const double v = rec.rho * std::sqrt(at(rec.iread, rec.iread) * at(rec.jread, rec.jread));
+    at(rec.iread, rec.jread) = v;
+    at(rec.jread, rec.iread) = v;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool readCorrelations(ByteSource &source, LineStream &lines, int64_t count, int32_t P,
+                      const double *variance, double *cov, unsigned threads, RecordFault &fault,
+                      bool &readError) {
+  readError = false;
+  const uint64_t offset = lines.position();
+  const long before = lines.linesRead();
+  if (readInParallel(source, offset, count, P, variance, cov, std::max(threads, 1u))) return true;
+  lines.seek(offset, before);
+  return readInOrder(lines, count, P, variance, cov, fault, readError);
+}
+
+}  // namespace geomex

@@ -1,0 +1,115 @@
+// Octave-native gateway of readvelsol: fills Octave's own arrays in place,
+// so a 9999 x 9999 covariance is written once and never copied (Octave
+// copies the results of a MEX file when the call returns).
+#include <cstring>
+#include <new>
+#include <string>
+
+#if defined(__GNUC__) || defined(__clang__)
+#pragma GCC visibility push(default)
+#endif
+#include <octave/oct.h>
+#include <octave/Cell.h>
+#include <octave/ov-struct.h>
+#if defined(__GNUC__) || defined(__clang__)
+#pragma GCC visibility pop
+#endif
+
+#include "gateway_common.h"
+#include "largearea.h"
+#include "velsol.h"
+
+namespace {
+
+using namespace geomex;
+
+std::string fileNameArgument(const octave_value &arg) {
+  if (!arg.is_string() || arg.rows() > 1)
+    error_with_id("readvelsol:name", "readvelsol: FILENAME must be a one-row character string");
+  const std::string name = arg.string_value();
+  if (name.find('\0') != std::string::npos)
+    error_with_id("readvelsol:name", "readvelsol: FILENAME must not contain NUL characters");
+  return name;
+}
+
+Cell names(const std::vector<char> &text, octave_idx_type count) {
+  Cell cell(dim_vector(count, 1));
+  for (octave_idx_type k = 0; k < count; ++k)
+    cell(k) = octave_value(std::string(text.data() + k * kNameLength, kNameLength));
+  return cell;
+}
+
+// A P x P matrix whose elements are left for the reader to write: Octave's
+// own constructors would zero every page first.
+NDArray uninitializedSquare(octave_idx_type P) {
+  const std::size_t bytes = sizeof(double) * static_cast<std::size_t>(P) * P;
+  double *data = static_cast<double *>(::operator new(bytes));
+  adviseLargeArea(data, bytes);
+  return NDArray(Array<double>(data, dim_vector(P, P)));
+}
+
+}  // namespace
+
+// The installer Octave looks up by name must be visible; Octave's own export
+// mark is empty in this build of its headers.
+#if defined(__GNUC__) || defined(__clang__)
+#pragma GCC visibility push(default)
+#endif
+DEFUN_DLD(readvelsol, args, ,
+          "-*- texinfo -*-\n"
+          "@deftypefn {} {@var{sol} =} readvelsol (@var{filename})\n"
+          "Read a station-velocity solution file whole; see @code{help readvelsol}.\n"
+          "@end deftypefn")
+{
+  if (args.length() != 1) print_usage();
+  const std::string name = fileNameArgument(args(0));
+
+  FileSource source;
+  int error = 0;
+  const LoadResult how = source.open(name.c_str(), &error);
+  if (how != LoadResult::kLoaded)
+    error_with_id(velsol_id::kOpen, "readvelsol: %s", openFailure(name, how, error).c_str());
+
+  VelsolReader reader(source, name);
+  VelsolHeader header;
+  if (!reader.readHeader(header))
+    error_with_id(reader.errorId(), "readvelsol: %s", reader.errorMessage().c_str());
+  const SectionCounts &c = header.counts;
+  const octave_idx_type S = c.stations, G = c.nvec, P = c.parameters;
+
+  try {
+    std::vector<char> station(static_cast<std::size_t>(S) * kNameLength);
+    std::vector<char> site(static_cast<std::size_t>(G) * kNameLength);
+    Matrix xyz(S, 3), llh(S, 3), vel(G, 3), sigma(G, 3);
+    NDArray cov = uninitializedSquare(P);
+    VelsolAreas areas{station.data(), xyz.fortran_vec(), llh.fortran_vec(), site.data(),
+                      vel.fortran_vec(), sigma.fortran_vec(), cov.fortran_vec()};
+    const bool ok = reader.readBody(header, areas, readerThreads());
+    if (!ok) {
+      const std::string message = reader.errorMessage();
+      error_with_id(reader.errorId(), "readvelsol: %s", message.c_str());
+    }
+    for (const VelsolWarning &w : reader.warnings())
+      warning_with_id(w.id, "readvelsol: %s", w.message.c_str());
+
+    octave_scalar_map sol;
+    sol.assign("refname", octave_value(std::string(header.refname, kNameLength)));
+    sol.assign("crdsys", octave_value(std::string(header.crdsys, sizeof header.crdsys)));
+    sol.assign("station", names(station, S));
+    sol.assign("xyz", xyz);
+    sol.assign("llh", llh);
+    sol.assign("refstation", areas.refstation);
+    sol.assign("site", names(site, G));
+    sol.assign("vel", vel);
+    sol.assign("sigma", sigma);
+    sol.assign("cov", cov);
+    return octave_value(sol);
+  } catch (const std::bad_alloc &) {
+    error_with_id("readvelsol:memory",
+                  "readvelsol: out of memory for the results of '%s' (%ld stations)",
+                  name.c_str(), static_cast<long>(S));
+  }
+}
+#if defined(__GNUC__) || defined(__clang__)
+#pragma GCC visibility pop
+#endif
