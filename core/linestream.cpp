@@ -47,7 +47,9 @@ bool LineStream::next(Line &line) {
     if (failed_) return false;
     if (atEnd_) {
       if (end_ == begin_) return false;
-      line = Line{buf_.data() + begin_, end_ - begin_, ++number_};
+      std::size_t len = end_ - begin_;
+      if (buf_[begin_ + len - 1] == '\r') --len;
+      line = Line{buf_.data() + begin_, len, ++number_};
       begin_ = end_;
       return true;
     }
