@@ -17,6 +17,7 @@
 
 #include "gateway_common.h"
 #include "largearea.h"
+#include "readvelsol_help.h"
 #include "velsol.h"
 
 namespace {
@@ -55,11 +56,7 @@ NDArray uninitializedSquare(octave_idx_type P) {
 #if defined(__GNUC__) || defined(__clang__)
 #pragma GCC visibility push(default)
 #endif
-DEFUN_DLD(readvelsol, args, ,
-          "-*- texinfo -*-\n"
-          "@deftypefn {} {@var{sol} =} readvelsol (@var{filename})\n"
-          "Read a station-velocity solution file whole; see @code{help readvelsol}.\n"
-          "@end deftypefn")
+DEFUN_DLD(readvelsol, args, , kReadvelsolHelp)
 {
   if (args.length() != 1) print_usage();
   const std::string name = fileNameArgument(args(0));

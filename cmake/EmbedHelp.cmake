@@ -1,0 +1,20 @@
+# Turns an Octave help file (## comment lines) into a C++ header holding the
+# text as a string, so an oct-file's built-in help and the help file are one
+# text:  cmake -DIN=help/x.m -DOUT=x_help.h -DNAME=kXHelp -P EmbedHelp.cmake
+file(STRINGS "${IN}" lines)
+set(body "")
+set(started FALSE)
+foreach(line IN LISTS lines)
+  if(line MATCHES "^## -\\*- texinfo -\\*-")
+    set(started TRUE)
+  endif()
+  if(NOT started)
+    continue()
+  endif()
+  string(REGEX REPLACE "^## ?" "" text "${line}")
+  string(REPLACE "\\" "\\\\" text "${text}")
+  string(REPLACE "\"" "\\\"" text "${text}")
+  string(APPEND body "    \"${text}\\n\"\n")
+endforeach()
+file(WRITE "${OUT}.tmp" "// Generated from ${IN}; edit that file.\n#pragma once\nstatic const char ${NAME}[] =\n${body};\n")
+file(COPY_FILE "${OUT}.tmp" "${OUT}" ONLY_IF_DIFFERENT)
