@@ -1,21 +1,29 @@
 #include "linestream.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace geomex {
 
-LineStream::LineStream(ByteSource &source) : source_(source), buf_(kBlock + kMaxKeptLine) {}
+LineStream::LineStream(ByteSource &source)
+    : source_(source),
+      capacity_(static_cast<std::size_t>(
+          std::min<uint64_t>(kBlock, source.size() + 1) + kMaxKeptLine)),
+      buf_(nullptr) {
+  storage_.reset(new char[capacity_]);
+  buf_ = storage_.get();
+}
 
 bool LineStream::refill() {
   if (atEnd_) return false;
   if (begin_ > 0) {
-    std::memmove(buf_.data(), buf_.data() + begin_, end_ - begin_);
+    std::memmove(buf_, buf_ + begin_, end_ - begin_);
     base_ += begin_;
     end_ -= begin_;
     begin_ = 0;
   }
-  if (end_ == buf_.size()) return false;  // full: the caller handles a long line
-  const long long got = source_.readAt(base_ + end_, buf_.data() + end_, buf_.size() - end_);
+  if (end_ == capacity_) return false;  // full: the caller handles a long line
+  const long long got = source_.readAt(base_ + end_, buf_ + end_, capacity_ - end_);
   if (got < 0) {
     failed_ = true;
     atEnd_ = true;
@@ -32,14 +40,14 @@ bool LineStream::refill() {
 bool LineStream::next(Line &line) {
   std::size_t scanned = 0;  // bytes after begin_ known to hold no '\n'
   for (;;) {
-    const char *start = buf_.data() + begin_;
+    const char *start = buf_ + begin_;
     const char *nl =
         static_cast<const char *>(std::memchr(start + scanned, '\n', end_ - begin_ - scanned));
     if (nl) {
       std::size_t len = static_cast<std::size_t>(nl - start);
       if (len > 0 && start[len - 1] == '\r') --len;
       line = Line{start, len, ++number_};
-      begin_ = static_cast<std::size_t>(nl - buf_.data()) + 1;
+      begin_ = static_cast<std::size_t>(nl - buf_) + 1;
       return true;
     }
     scanned = end_ - begin_;
@@ -49,7 +57,7 @@ bool LineStream::next(Line &line) {
       if (end_ == begin_) return false;
       std::size_t len = end_ - begin_;
       if (buf_[begin_ + len - 1] == '\r') --len;
-      line = Line{buf_.data() + begin_, len, ++number_};
+      line = Line{buf_ + begin_, len, ++number_};
       begin_ = end_;
       return true;
     }
@@ -67,7 +75,7 @@ bool LineStream::next(Line &line) {
       if (got == 0) {
         // The text stays at the front of buf_; the buffer counts as empty.
         atEnd_ = true;
-        line = Line{buf_.data(), kept, ++number_};
+        line = Line{buf_, kept, ++number_};
         base_ = offset;
         begin_ = end_ = 0;
         return true;
@@ -75,7 +83,7 @@ bool LineStream::next(Line &line) {
       const char *p = static_cast<const char *>(std::memchr(chunk, '\n', static_cast<std::size_t>(got)));
       if (p) {
         offset += static_cast<uint64_t>(p - chunk) + 1;
-        line = Line{buf_.data(), kept, ++number_};
+        line = Line{buf_, kept, ++number_};
         base_ = offset;
         begin_ = end_ = 0;
         return true;
@@ -89,12 +97,12 @@ const char *LineStream::peekExact(std::size_t width) {
   while (end_ - begin_ <= width) {
     if (!refill()) return nullptr;
   }
-  const char *p = buf_.data() + begin_;
+  const char *p = buf_ + begin_;
   return p[width] == '\n' ? p : nullptr;
 }
 
 void LineStream::takeExact(std::size_t width, Line &line) {
-  line = Line{buf_.data() + begin_, width, ++number_};
+  line = Line{buf_ + begin_, width, ++number_};
   begin_ += width + 1;
 }
 

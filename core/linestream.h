@@ -10,7 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "bytesource.h"
 #include "lines.h"
@@ -22,7 +22,7 @@ class LineStream {
   static constexpr std::size_t kBlock = std::size_t{1} << 20;
   static constexpr std::size_t kMaxKeptLine = 4096;
 
-  // Allocates the buffer (about kBlock bytes) once.
+  // Allocates the buffer once: about kBlock bytes, less for a smaller source.
   explicit LineStream(ByteSource &source);
 
   // Takes the next line; false at the end of the source or on a read error
@@ -48,7 +48,9 @@ class LineStream {
   bool refill();
 
   ByteSource &source_;
-  std::vector<char> buf_;
+  std::unique_ptr<char[]> storage_;  // not cleared: every byte is read before use
+  std::size_t capacity_;
+  char *buf_;
   uint64_t base_ = 0;      // source offset of buf_[0]
   std::size_t begin_ = 0;  // first byte not yet taken
   std::size_t end_ = 0;    // end of the valid bytes

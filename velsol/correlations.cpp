@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -39,17 +40,18 @@ void pairOf(int64_t c, int32_t &i, int32_t &j) {
 // and order, or a read fails.
 bool convertShare(ByteSource &source, uint64_t offset, int64_t first, int64_t last, int32_t P,
                   const double *variance, double *cov, const std::atomic<bool> &stop) {
-  std::vector<char> buf(kRecordsPerRead * kStride);
+  const std::size_t records = static_cast<std::size_t>(std::min<int64_t>(last - first, kRecordsPerRead));
+  std::unique_ptr<char[]> buf(new char[records * kStride + 1]);
   int32_t i, j;
   pairOf(first, i, j);
   for (int64_t c = first; c < last;) {
     if (stop.load(std::memory_order_relaxed)) return false;
     const int64_t n = std::min<int64_t>(last - c, kRecordsPerRead);
     const std::size_t bytes = static_cast<std::size_t>(n) * kStride;
-    if (source.readAt(offset + static_cast<uint64_t>(c) * kStride, buf.data(), bytes) !=
+    if (source.readAt(offset + static_cast<uint64_t>(c) * kStride, buf.get(), bytes) !=
         static_cast<long long>(bytes))
       return false;
-    const char *text = buf.data();
+    const char *text = buf.get();
     for (int64_t r = 0; r < n; ++r, text += kStride) {
       CorrelationRecord rec;
       if (text[kCorrelationWidth] != '\n' || !readCanonicalCorrelation(text, rec) ||

@@ -16,7 +16,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 build="${FUZZ_BUILD_DIR:-${BUILD_DIR:-$root/build}-fuzz}"
 seconds="${FUZZ_SECONDS:-50}"
-targets="${FUZZ_TARGETS:-fields records tosqum brisol}"
+targets="${FUZZ_TARGETS:-fields records tosqum velsol brisol}"
 parallel="${FUZZ_JOBS:-$(nproc)}"
 say() { printf '==> fuzz: %s\n' "$*"; }
 
@@ -55,11 +55,13 @@ run_target() {
   local t="$1"
   local exe="$build/fuzz/fuzz_$t" work="$build/corpus/$t" seeds="$build/seeds/$t"
   mkdir -p "$work" "$seeds" "$build/artifacts" "$build/logs"
-  if [ "$t" = tosqum ]; then
+  if [ "$t" = tosqum ] || [ "$t" = velsol ]; then
     for f in "$root"/examples/*.sol; do [ -f "$f" ] && cp "$f" "$seeds/"; done
   fi
   local extra=()
-  [ -f "$root/fuzz/$t.dict" ] && extra+=("-dict=$root/fuzz/$t.dict")
+  local dict="$root/fuzz/$t.dict"
+  [ "$t" = velsol ] && dict="$root/fuzz/tosqum.dict"
+  [ -f "$dict" ] && extra+=("-dict=$dict")
   "$exe" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 -print_final_stats=1 \
     -artifact_prefix="$build/artifacts/$t-" "${extra[@]}" \
     "$work" "$root/fuzz/corpus/$t" "$seeds" >"$build/logs/$t.log" 2>&1
