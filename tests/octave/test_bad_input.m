@@ -169,6 +169,30 @@
 %!   end_unwind_protect
 %! endfor
 
+## Bytes that are not printable ASCII are quoted as \xHH, so the message is
+## always text that Octave's string functions take; a file whose lines end
+## in CR alone (one long line to the reader) says so.
+%!test
+%! text = solution ({"S1", "R", "S2"}, "R", {"S1", "R"});
+%! count = 'line 1: header record: parameter count (columns 2-5) is not a number: ';
+%! cases = {["   6", char(0), text(6:end)],  [count, '"  6\x00"'];
+%!          char(zeros(1, 300)),              [count, '"\x00\x00\x00\x00"'];
+%!          [char([239, 187, 191]), text],    [count, '"\xBB\xBF  "'];
+%!          strrep(text, "\n", "\r"), ...
+%!          "line 2: the file ends before station record 1 of 3 (the file's lines end in CR alone)"};
+%! for c = 1:rows (cases)
+%!   f = put (cases{c, 1});
+%!   unwind_protect
+%!     msg = failure (f);
+%!     assert (msg, cases{c, 2});
+%!     assert (all (msg >= " " & msg <= "~"));
+%!     assert (regexprep (msg, '(.)', "$1"), msg);
+%!     assert (strjoin (strsplit (msg, " ", "collapsedelimiters", false), " "), msg);
+%!   unwind_protect_cleanup
+%!     unlink (f);
+%!   end_unwind_protect
+%! endfor
+
 ## Parameter and correlation indices outside 1 .. 3 nvec.
 %!test
 %! L = text_lines (solution ({"S1", "R", "S2"}, "R", {"S1", "R"}));
