@@ -88,6 +88,7 @@
 %!error <file name must be a one-row character string$> [a, b, c, d] = tosqumg (char (zeros (3, 0)))
 %!error <file name longer than 150 characters \(it has 151\)$> [a, b, c, d] = tosqumg (repmat ("a", 1, 151))
 %!error <file name longer than 150 characters \(it has 4000\)$> [a, b, c, d] = tosqumg (repmat ("a", 1, 4000))
+%!error <file name longer than 150 characters \(it has 151\)$> [a, b, c, d] = tosqumg ([repmat("a", 1, 151), blanks(50)])
 
 ## Names that open nothing: one line, four zero results of full size.
 %!test
@@ -122,6 +123,21 @@
 %!test
 %! [out, vel] = read (repmat ("x", [1, 3, 2]));
 %! assert (out, " ** Error in opening file ** \n");
+
+## Trailing blanks are not part of the name, so padding past 150 characters
+## does not refuse it: the short rows of char ({name, long_name}) read.
+%!test
+%! f = put (solution ({"S1", "R"}, "R", {"S1"}));
+%! unwind_protect
+%!   [out0, v0, c0, n0, l0] = read (f);
+%!   names = char ({f, ["/tmp/", repmat("n", 1, 195)]});
+%!   for name = {names(1, :), [f, blanks(4000)], reshape([f, blanks(300 - numel(f))], [1, 150, 2])}
+%!     [out, v, c, n, l] = read (name{1});
+%!     assert ({out, v, c, n, l}, {out0, v0, c0, n0, l0});
+%!   endfor
+%! unwind_protect_cleanup
+%!   unlink (f);
+%! end_unwind_protect
 
 ## Empty and truncated files: an error naming the file, the line and the
 ## record that is missing.
