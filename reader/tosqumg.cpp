@@ -1,6 +1,11 @@
 // Host gateway of the command tosqumg:
 //   [vel, outcov, nvec, llh] = tosqumg(filename)
 // Reads a station-velocity solution file; see tosqum.h for the results.
+//
+// The texts of the two count checks ("one input arguments required",
+// "tosqum requires 4 output arguments", grammar and old command name
+// included) are the legacy command's, word for word, and are kept so on
+// purpose: scripts match them.  The checks after them are this module's own.
 #include <cstdio>
 #include <cstring>
 
