@@ -24,6 +24,10 @@ void escapeBytes(const char *text, std::size_t length, char *out) noexcept {
   *out = '\0';
 }
 
+bool holdsBareCr(const Line &line) noexcept {
+  return line.length > 0 && std::memchr(line.text, '\r', line.length) != nullptr;
+}
+
 void describeBadField(const Line &line, const char *section, const FieldFault &field,
                       RecordFault &fault) noexcept {
   fault.kind = RecordFault::Kind::kNotANumber;
@@ -36,8 +40,16 @@ void describeBadField(const Line &line, const char *section, const FieldFault &f
   const long width = field.lastColumn - start;
   const long shown = std::max(0L, std::min(width, static_cast<long>(line.length) - start));
   escapeBytes(shown > 0 ? line.text + start : "", static_cast<std::size_t>(shown), fault.text);
-  fault.crOnly = std::memchr(line.text, '\r', line.length) != nullptr;
+  fault.crOnly = holdsBareCr(line);
 }
+
+namespace {
+
+const char *crOnlyNote(const RecordFault &f) {
+  return f.crOnly ? " (the file's lines end in CR alone)" : "";
+}
+
+}  // namespace
 
 std::size_t formatFault(const RecordFault &f, const char *name, char *out,
                         std::size_t size) noexcept {
@@ -47,16 +59,16 @@ std::size_t formatFault(const RecordFault &f, const char *name, char *out,
       n = std::snprintf(out, size, "file '%s': no fault", name);
       break;
     case RecordFault::Kind::kMissing:
-      n = std::snprintf(out, size, "file '%s', line %ld: the file ends before %s record %ld of %ld",
-                        name, f.line, f.section, f.index, f.count);
+      n = std::snprintf(out, size,
+                        "file '%s', line %ld: the file ends before %s record %ld of %ld%s", name,
+                        f.line, f.section, f.index, f.count, crOnlyNote(f));
       break;
     case RecordFault::Kind::kNotANumber:
       n = std::snprintf(out, size,
                         "file '%s', line %ld: %s record: %s (columns %d-%d) is not a number: "
                         "\"%s\"%s",
                         name, f.line, f.section, f.field.field, f.field.firstColumn,
-                        f.field.lastColumn, f.text,
-                        f.crOnly ? " (the file's lines end in CR alone)" : "");
+                        f.field.lastColumn, f.text, crOnlyNote(f));
       break;
     case RecordFault::Kind::kIndex:
       n = std::snprintf(out, size, "file '%s', line %ld: %s %d is outside 1 to %d", name, f.line,

@@ -14,11 +14,16 @@
 // name of records.cpp (parameter count, X, velocity, sigma, ...).  TEXT is
 // every byte of the field's columns that the line holds, printable ASCII as
 // it stands and anything else as \xHH (a backslash as \\), so the message is
-// always valid text and shows what is really there.  When the line holds a
-// carriage return that does not end it, the file's lines end in CR alone,
-// and the message says so after the quote:
+// always valid text and shows what is really there.  When the failing line
+// (for a missing record, the last line read) holds a carriage return that
+// does not end it, the file's lines end in CR alone, and the message says so
+// at its end:
 //
 //   ... is not a number: "TEXT" (the file's lines end in CR alone)
+//   ... the file ends before SECTION record I of COUNT (the file's lines end in CR alone)
+//
+// Such a file is one long line to the reader, so it usually fails as a
+// missing second record.
 #ifndef CORE_SECTIONS_H
 #define CORE_SECTIONS_H
 
@@ -40,7 +45,7 @@ struct RecordFault {
   long index = 0, count = 0; // kMissing: record `index` of `count`
   FieldFault field{};        // kNotANumber
   char text[4 * kMaxRecordWidth + 1] = {};  // kNotANumber: the escaped field
-  bool crOnly = false;       // kNotANumber: the line holds a bare CR
+  bool crOnly = false;       // kMissing, kNotANumber: the line holds a bare CR
   const char *what = "";     // kIndex: "parameter index", ...
   int32_t value = 0, limit = 0;  // kIndex
 };
@@ -53,6 +58,10 @@ std::size_t formatFault(const RecordFault &fault, const char *name, char *out,
 // Writes `length` bytes of `text` into out (room for 4 length + 1), quoted
 // byte by byte as the header comment describes; NUL-terminated.
 void escapeBytes(const char *text, std::size_t length, char *out) noexcept;
+
+// Whether `line` holds a carriage return (one before its '\n' is not part
+// of it).
+bool holdsBareCr(const Line &line) noexcept;
 
 // Fills fault as kNotANumber for `field` of `line`.
 void describeBadField(const Line &line, const char *section, const FieldFault &field,
@@ -77,6 +86,7 @@ class SectionReader {
       fault_.section = section;
       fault_.index = index;
       fault_.count = count;
+      fault_.crOnly = holdsBareCr(line_);  // the last line read, if any
       return false;
     }
     FieldFault field;

@@ -78,6 +78,10 @@ TosqumStatus tosqumText(const char *text, std::size_t size, const char *name, do
   if (!in.take("header", 1, 1, readHeader, header)) return failure(in.fault(), name);
   const SectionCounts counts = sectionCounts(header.n);
   const int nvec = counts.nvec;
+  // Maxvec is the old program's name for the size of its station tables.  A
+  // file must declare fewer stations than that: its nvec stations plus the
+  // reference station fill nvec + 1 of the Maxvec columns of llh.  The two
+  // lines are the legacy texts, word for word.
   if (nvec >= Maxvec) {
     say(" ** Number of Vectors exceeds Maxvec ** ");
     say(" ** Error in opening file ** ");
@@ -106,8 +110,10 @@ TosqumStatus tosqumText(const char *text, std::size_t size, const char *name, do
     refind = counts.stations;
   }
 
-  // Parameters: variances on the diagonal; velocities of every station whose
-  // parameter records are not named like the reference station.
+  // Parameters: variances on the diagonal; velocities of every group of three
+  // records but the reference station's.  Which group is the reference's is
+  // decided by the name of the group's third record alone (the legacy
+  // test): the names of the first two are never compared.
   int column = 0;
   for (int s = 1; s <= nvec; ++s) {
     double tmpvel[3];
@@ -119,7 +125,7 @@ TosqumStatus tosqumText(const char *text, std::size_t size, const char *name, do
       tmpvel[q] = rec.value;
       covAt(rec.k, rec.k) = rec.sigma * rec.sigma;
     }
-    if (!sameName(rec.stanam, header.refsta)) {
+    if (!sameName(rec.stanam, header.refsta)) {  // rec: the group's third record
       std::memcpy(vel + 3 * column, tmpvel, sizeof tmpvel);
       ++column;
     }

@@ -10,9 +10,10 @@ namespace geomex {
 
 namespace {
 
-// The name is the field without its trailing blanks.  Trailing NULs are
-// dropped as well: a host that copies a shorter name leaves its terminating
-// NUL inside the field.
+// The name is the field without its trailing blanks and NULs, in any mix:
+// a host that copies a shorter name leaves its terminating NUL inside the
+// field, possibly with blanks after it.  A NUL before the last other
+// character stays and ends the C name there (the gateway refuses such names).
 void trimFileName(const char *field, char (&path)[kFileNameField + 1]) {
   int len = kFileNameField;
   while (len > 0 && (field[len - 1] == ' ' || field[len - 1] == '\0')) --len;

@@ -88,6 +88,7 @@
 %!error <file name must be a one-row character string$> [a, b, c, d] = tosqumg (char (zeros (3, 0)))
 %!error <file name longer than 150 characters \(it has 151\)$> [a, b, c, d] = tosqumg (repmat ("a", 1, 151))
 %!error <file name longer than 150 characters \(it has 4000\)$> [a, b, c, d] = tosqumg (repmat ("a", 1, 4000))
+%!error <file name longer than 150 characters \(it has 151\)$> [a, b, c, d] = tosqumg ([repmat("a", 1, 151), blanks(50)])
 
 ## Names that open nothing: one line, four zero results of full size.
 %!test
@@ -122,6 +123,21 @@
 %!test
 %! [out, vel] = read (repmat ("x", [1, 3, 2]));
 %! assert (out, " ** Error in opening file ** \n");
+
+## Trailing blanks are not part of the name, so padding past 150 characters
+## does not refuse it: the short rows of char ({name, long_name}) read.
+%!test
+%! f = put (solution ({"S1", "R"}, "R", {"S1"}));
+%! unwind_protect
+%!   [out0, v0, c0, n0, l0] = read (f);
+%!   names = char ({f, ["/tmp/", repmat("n", 1, 195)]});
+%!   for name = {names(1, :), [f, blanks(4000)], reshape([f, blanks(300 - numel(f))], [1, 150, 2])}
+%!     [out, v, c, n, l] = read (name{1});
+%!     assert ({out, v, c, n, l}, {out0, v0, c0, n0, l0});
+%!   endfor
+%! unwind_protect_cleanup
+%!   unlink (f);
+%! end_unwind_protect
 
 ## Empty and truncated files: an error naming the file, the line and the
 ## record that is missing.
@@ -164,6 +180,30 @@
 %!   unwind_protect
 %!     assert (failure (f), sprintf ('line %d: %s is not a number: "%s"', l, what, ...
 %!                                   M{l}(cols(1):min (cols(2), end))));
+%!   unwind_protect_cleanup
+%!     unlink (f);
+%!   end_unwind_protect
+%! endfor
+
+## Bytes that are not printable ASCII are quoted as \xHH, so the message is
+## always text that Octave's string functions take; a file whose lines end
+## in CR alone (one long line to the reader) says so.
+%!test
+%! text = solution ({"S1", "R", "S2"}, "R", {"S1", "R"});
+%! count = 'line 1: header record: parameter count (columns 2-5) is not a number: ';
+%! cases = {["   6", char(0), text(6:end)],  [count, '"  6\x00"'];
+%!          char(zeros(1, 300)),              [count, '"\x00\x00\x00\x00"'];
+%!          [char([239, 187, 191]), text],    [count, '"\xBB\xBF  "'];
+%!          strrep(text, "\n", "\r"), ...
+%!          "line 2: the file ends before station record 1 of 3 (the file's lines end in CR alone)"};
+%! for c = 1:rows (cases)
+%!   f = put (cases{c, 1});
+%!   unwind_protect
+%!     msg = failure (f);
+%!     assert (msg, cases{c, 2});
+%!     assert (all (msg >= " " & msg <= "~"));
+%!     assert (regexprep (msg, '(.)', "$1"), msg);
+%!     assert (strjoin (strsplit (msg, " ", "collapsedelimiters", false), " "), msg);
 %!   unwind_protect_cleanup
 %!     unlink (f);
 %!   end_unwind_protect
