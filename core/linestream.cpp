@@ -14,6 +14,9 @@ LineStream::LineStream(ByteSource &source)
   buf_ = storage_.get();
 }
 
+LineStream::LineStream(ByteSource &source, char *buffer, std::size_t capacity)
+    : source_(source), capacity_(capacity), buf_(buffer) {}
+
 bool LineStream::refill() {
   if (atEnd_) return false;
   if (begin_ > 0) {

@@ -24,6 +24,9 @@ class LineStream {
 
   // Allocates the buffer once: about kBlock bytes, less for a smaller source.
   explicit LineStream(ByteSource &source);
+  // Works in the caller's buffer (of at least kMaxKeptLine + 1 bytes), which
+  // a caller that reads file after file keeps.
+  LineStream(ByteSource &source, char *buffer, std::size_t capacity);
 
   // Takes the next line; false at the end of the source or on a read error
   // (failed() tells which).  The line's text stays valid until the next call.

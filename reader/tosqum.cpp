@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "linestream.h"
 #include "records.h"
 #include "sections.h"
 #include "xyz2llh.h"
@@ -67,12 +68,12 @@ void copyCovarianceWithout(int r, int n, double *outcov) {
   }
 }
 
-}  // namespace
-
-TosqumStatus tosqumText(const char *text, std::size_t size, const char *name, double *vel,
-                        double *outcov, double *nvecOut, double *llh, LineSink say) noexcept {
-  LineCursor lines(text, size);
-  SectionReader<LineCursor> in(lines);
+// The assembly over any line source with LineCursor's interface: reads the
+// records the header asks for and nothing after them.
+template <typename Lines>
+TosqumStatus assemble(Lines &lines, const char *name, double *vel, double *outcov,
+                      double *nvecOut, double *llh, LineSink say) {
+  SectionReader<Lines> in(lines);
 
   Header header;
   if (!in.take("header", 1, 1, readHeader, header)) return failure(in.fault(), name);
@@ -163,6 +164,27 @@ TosqumStatus tosqumText(const char *text, std::size_t size, const char *name, do
     std::memcpy(llh + kLlhRows * (j - 1), llhtmp, sizeof llhtmp);
   }
   return success();
+}
+
+}  // namespace
+
+TosqumStatus tosqumText(const char *text, std::size_t size, const char *name, double *vel,
+                        double *outcov, double *nvec, double *llh, LineSink say) noexcept {
+  LineCursor lines(text, size);
+  return assemble(lines, name, vel, outcov, nvec, llh, say);
+}
+
+TosqumStatus tosqumSource(ByteSource &source, const char *name, char *buffer,
+                          std::size_t capacity, double *vel, double *outcov, double *nvec,
+                          double *llh, LineSink say) noexcept {
+  LineStream lines(source, buffer, capacity);
+  TosqumStatus status = assemble(lines, name, vel, outcov, nvec, llh, say);
+  if (lines.failed()) {
+    status.ok = false;
+    std::snprintf(status.message, sizeof status.message, "file '%s' could not be read: %s",
+                  name, std::strerror(source.error()));
+  }
+  return status;
 }
 
 }  // namespace geomex

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+#include "bytesource.h"
+
 namespace geomex {
 
 // Largest station count the fixed-size tables are built for.  Files must
@@ -54,6 +56,14 @@ TosqumStatus tosqum(const char *fname, double *vel, double *outcov, double *nvec
 // used in messages only.
 TosqumStatus tosqumText(const char *text, std::size_t size, const char *name, double *vel,
                         double *outcov, double *nvec, double *llh, LineSink say) noexcept;
+
+// The same on a byte source read through a line stream in `buffer` (of
+// `capacity` bytes, at least LineStream::kMaxKeptLine + 1): only the records
+// the header asks for are read, whatever follows them or however large the
+// source says it is.
+TosqumStatus tosqumSource(ByteSource &source, const char *name, char *buffer,
+                          std::size_t capacity, double *vel, double *outcov, double *nvec,
+                          double *llh, LineSink say) noexcept;
 
 }  // namespace geomex
 

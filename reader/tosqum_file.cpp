@@ -3,7 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "fileload.h"
+#include "bytesource.h"
+#include "linestream.h"
 #include "tosqum.h"
 
 namespace geomex {
@@ -28,26 +29,32 @@ TosqumStatus tosqum(const char *fname, double *vel, double *outcov, double *nvec
   char path[kFileNameField + 1];
   trimFileName(fname, path);
 
-  FileContents file;
-  switch (loadFile(path, file)) {
+  FileSource source;
+  switch (source.open(path, nullptr)) {
     case LoadResult::kLoaded:
       break;
     case LoadResult::kNotOpened:
     case LoadResult::kNotRegular:
     case LoadResult::kOutOfMemory:
     case LoadResult::kReadError:
+    case LoadResult::kTooLarge:
       // The legacy command has one line for every way a file fails to open.
       say(" ** Error in opening file ** ");
       return TosqumStatus{true, {}};
-    case LoadResult::kTooLarge: {
-      TosqumStatus s{false, {}};
-      std::snprintf(s.message, sizeof s.message,
-                    "file '%s' is larger than %zu bytes: not a velocity solution", path,
-                    static_cast<std::size_t>(kMaxFileSize));
-      return s;
-    }
   }
-  return tosqumText(file.data, file.size, path, vel, outcov, nvec, llh, say);
+  if (source.size() > kMaxFileSize) {
+    TosqumStatus s{false, {}};
+    std::snprintf(s.message, sizeof s.message,
+                  "file '%s' is larger than %zu bytes: not a velocity solution", path,
+                  static_cast<std::size_t>(kMaxFileSize));
+    return s;
+  }
+  // The records are read through this buffer, kept from call to call (the
+  // command reads small files over and over); only the records the header
+  // asks for are read, so a pseudo-file that claims no size but never ends
+  // (/proc/self/pagemap) costs one block.
+  static char buffer[LineStream::kBlock + LineStream::kMaxKeptLine];
+  return tosqumSource(source, path, buffer, sizeof buffer, vel, outcov, nvec, llh, say);
 }
 
 }  // namespace geomex
