@@ -30,7 +30,7 @@ Results run(const std::string &text, const char *name = "test.sol") { return rea
 struct TempDir {
   std::string path;
   TempDir() {
-    char buf[] = "/tmp/bad_input_XXXXXX";
+    char buf[] = "/tmp/tosqum_faults_XXXXXX";
     path = mkdtemp(buf) ? buf : "";
   }
   ~TempDir() {
