@@ -7,7 +7,8 @@
 #   bash scripts/fuzz-long.sh 7200 tosqum
 #
 # Targets: fields, records, tosqum, brisol.  A failure leaves its input in
-# build-fuzz/artifacts/; turn it into a test in tests/unit/bad_input_test.cpp.
+# build-fuzz/artifacts/; turn it into a test in the unit tests of the routine
+# it breaks (tests/unit/tosqum_faults_test.cpp, brisol_test.cpp, ...).
 # To grow the seeds in the repository afterwards, minimise the corpus first:
 #   build-fuzz/fuzz/fuzz_tosqum -merge=1 /tmp/min build-fuzz/corpus/tosqum
 set -euo pipefail

@@ -11,6 +11,8 @@
 #include <random>
 #include <string>
 
+#include "same_bits.h"
+
 using namespace geomex;
 
 namespace {
@@ -38,12 +40,6 @@ double e22(const std::string &text) {
 
 // An independent correctly rounding conversion (glibc's strtod, C locale).
 double library(const std::string &decimal) { return std::strtod(decimal.c_str(), nullptr); }
-
-uint64_t bitsOf(double x) {
-  uint64_t b;
-  std::memcpy(&b, &x, sizeof b);
-  return b;
-}
 
 TEST(IntegerField, BlanksAnywhereAreIgnored) {
   int32_t v = -1;

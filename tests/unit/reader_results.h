@@ -13,19 +13,17 @@
 
 #include "tosqum.h"
 
-using namespace geomex;
-
 struct ReaderResults {
-  std::vector<double> vel = std::vector<double>(kVelRows * kVelCols, 0.0);
-  std::vector<double> outcov = std::vector<double>(kOutcovDim * kOutcovDim, 0.0);
+  std::vector<double> vel = std::vector<double>(geomex::kVelRows * geomex::kVelCols, 0.0);
+  std::vector<double> outcov = std::vector<double>(geomex::kOutcovDim * geomex::kOutcovDim, 0.0);
   std::vector<double> nvec = std::vector<double>(1, 0.0);
-  std::vector<double> llh = std::vector<double>(kLlhRows * kLlhCols, 0.0);
+  std::vector<double> llh = std::vector<double>(geomex::kLlhRows * geomex::kLlhCols, 0.0);
   std::vector<std::string> lines;
-  TosqumStatus status{};
+  geomex::TosqumStatus status{};
 
-  double velAt(int r, int c) const { return vel[(r - 1) + (c - 1) * kVelRows]; }
-  double covAt(int r, int c) const { return outcov[(r - 1) + (c - 1) * kOutcovDim]; }
-  double llhAt(int r, int c) const { return llh[(r - 1) + (c - 1) * kLlhRows]; }
+  double velAt(int r, int c) const { return vel[(r - 1) + (c - 1) * geomex::kVelRows]; }
+  double covAt(int r, int c) const { return outcov[(r - 1) + (c - 1) * geomex::kOutcovDim]; }
+  double llhAt(int r, int c) const { return llh[(r - 1) + (c - 1) * geomex::kLlhRows]; }
   // Elements of an area that are not 0.0.
   static int nonzero(const std::vector<double> &a) {
     int count = 0;
@@ -51,7 +49,7 @@ inline ReaderResults readText(const std::string &text, const char *name = "test.
   ReaderResults r;
   reader_results_detail::said().clear();
   std::vector<char> bytes(text.begin(), text.end());
-  r.status = tosqumText(bytes.data(), bytes.size(), name, r.vel.data(), r.outcov.data(),
+  r.status = geomex::tosqumText(bytes.data(), bytes.size(), name, r.vel.data(), r.outcov.data(),
                         r.nvec.data(), r.llh.data(), reader_results_detail::remember);
   r.lines = reader_results_detail::said();
   return r;
@@ -61,11 +59,11 @@ inline ReaderResults readText(const std::string &text, const char *name = "test.
 // (a block of exactly that size: no NUL after it either).
 inline ReaderResults readFile(const std::string &path) {
   ReaderResults r;
-  std::vector<char> field(kFileNameField, ' ');
+  std::vector<char> field(geomex::kFileNameField, ' ');
   EXPECT_LE(path.size(), field.size());
   std::memcpy(field.data(), path.data(), std::min(path.size(), field.size()));
   reader_results_detail::said().clear();
-  r.status = tosqum(field.data(), r.vel.data(), r.outcov.data(), r.nvec.data(), r.llh.data(),
+  r.status = geomex::tosqum(field.data(), r.vel.data(), r.outcov.data(), r.nvec.data(), r.llh.data(),
                     reader_results_detail::remember);
   r.lines = reader_results_detail::said();
   return r;

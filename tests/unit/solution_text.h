@@ -1,11 +1,11 @@
-// Builds velocity solution files in their fixed columns, for tests.
+// Builds velocity solution files in their fixed columns, for tests: record by
+// record, or a whole solution from its stations and parameter groups.
 #ifndef TESTS_UNIT_SOLUTION_TEXT_H
 #define TESTS_UNIT_SOLUTION_TEXT_H
 
 #include <cstdio>
 #include <string>
-
-using namespace geomex;
+#include <vector>
 
 struct SolutionText {
   std::string text;
@@ -43,5 +43,48 @@ struct SolutionText {
     return raw(buf);
   }
 };
+
+// A station record's name and position.
+struct Site {
+  std::string name;
+  double x, y, z;
+};
+
+// What a whole solution gives parameter k (1-based) and the pair (i, j).
+struct SolutionValues {
+  double (*value)(int k);
+  double (*sigma)(int k);
+  double (*rho)(int i, int j);
+};
+
+// Header with count n, the station records, three parameters for each name
+// in `groups` (indices 3g-2 .. 3g), then every correlation of those
+// parameters in the usual order.
+inline std::string solutionText(int n, const char *ref, const std::vector<Site> &stations,
+                                const std::vector<std::string> &groups,
+                                const SolutionValues &values) {
+  SolutionText t;
+  t.header(n, ref);
+  for (const Site &s : stations) t.station(s.name.c_str(), s.x, s.y, s.z);
+  int k = 0;
+  for (const std::string &g : groups)
+    for (int q = 0; q < 3; ++q, ++k) t.parameter(k + 1, g.c_str(), values.value(k + 1), values.sigma(k + 1));
+  t.correlations(k, values.rho);
+  return t.text;
+}
+
+// The lines of a text without their line ends, and back.
+inline std::vector<std::string> linesOf(const std::string &text) {
+  std::vector<std::string> lines;
+  for (std::size_t p = 0, q; (q = text.find('\n', p)) != std::string::npos; p = q + 1)
+    lines.push_back(text.substr(p, q - p));
+  return lines;
+}
+
+inline std::string joined(const std::vector<std::string> &lines) {
+  std::string text;
+  for (const std::string &l : lines) text += l + "\n";
+  return text;
+}
 
 #endif  // TESTS_UNIT_SOLUTION_TEXT_H

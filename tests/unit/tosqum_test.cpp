@@ -1,19 +1,16 @@
 // Solution assembly: reference-station handling, covariance, positions,
-// diagnostic lines, and the failures of unreadable files.
+// diagnostic lines, counts at their limits, and independence of calls.
+// Files and records that cannot be read are in tosqum_faults_test.cpp.
 #include "tosqum.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <vector>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "reader_results.h"
-#include "solution_text.h"
+#include "sample_solutions.h"
 #include "xyz2llh.h"
 
 using namespace geomex;
@@ -23,41 +20,6 @@ namespace {
 using Results = ReaderResults;
 
 Results run(const std::string &text, const char *name = "test.sol") { return readText(text, name); }
-
-// Four stations; positions chosen so their geodetic coordinates differ.
-struct Site {
-  const char *name;
-  double x, y, z;
-};
-const Site kS1{"S1", 4027893.6719, 307045.9064, 4919475.1704};
-const Site kR{"R", 4075580.385, 931853.847, 4801568.244};
-const Site kS2{"S2", 3194469.145, 3194469.145, 4487419.12};
-const Site kS3{"S3", 6378137.0, 0.0, 0.0};
-
-double sigmaOf(int k) { return 0.001 * k; }
-double valueOf(int k) { return 0.01 * k; }
-double rhoOf(int i, int j) { return 0.01 * (i + 2 * j); }
-
-// Header, the given station records, and parameter groups (indices
-// 3s-2 .. 3s) named after `groups`, then every correlation of N parameters.
-std::string solution(int n, const char *ref, std::vector<Site> stations,
-                     std::vector<const char *> groups) {
-  SolutionText t;
-  t.header(n, ref);
-  for (const Site &s : stations) t.station(s.name, s.x, s.y, s.z);
-  int k = 0;
-  for (const char *g : groups)
-    for (int q = 0; q < 3; ++q, ++k) t.parameter(k + 1, g, valueOf(k + 1), sigmaOf(k + 1));
-  t.correlations(k, rhoOf);
-  return t.text;
-}
-
-// Covariance element of parameters i, j as the file defines it.
-double fileCov(int i, int j) {
-  if (i == j) return sigmaOf(i) * sigmaOf(i);
-  const int a = i > j ? i : j, b = i > j ? j : i;
-  return rhoOf(a, b) * std::sqrt((sigmaOf(a) * sigmaOf(a)) * (sigmaOf(b) * sigmaOf(b)));
-}
 
 void expectPosition(const Results &r, int column, const Site &s) {
   const double xyz[3] = {s.x, s.y, s.z};
@@ -203,7 +165,7 @@ TEST(Tosqum, EarlierFilesNeverReachTheResults) {
   // Same size, but pair (3,1) is given twice and pair (9,8) never.
   SolutionText t;
   t.header(9, "R");
-  for (const Site &s : {kS1, kS2, kS3, kR}) t.station(s.name, s.x, s.y, s.z);
+  for (const Site &s : {kS1, kS2, kS3, kR}) t.station(s.name.c_str(), s.x, s.y, s.z);
   for (int k = 1; k <= 9; ++k) t.parameter(k, k <= 3 ? "S1" : k <= 6 ? "S2" : "S3", 0.5, 0.001);
   for (int i = 1; i <= 9; ++i)
     for (int j = 1; j < i; ++j) (i == 9 && j == 8) ? t.correlation(3, 1, 0.7) : t.correlation(i, j, 0.1);
@@ -239,102 +201,6 @@ TEST(Tosqum, WindowsLineEndsAndTrailingLinesDoNotMatter) {
   EXPECT_EQ(a.lines, b.lines);
 }
 
-TEST(Tosqum, UnreadableRecordsFailWithFileLineAndField) {
-  const std::string good = solution(6, "R", {kS1, kR, kS2}, {"S1", "R"});
-  std::vector<std::string> lines;
-  for (size_t p = 0, q; (q = good.find('\n', p)) != std::string::npos; p = q + 1)
-    lines.push_back(good.substr(p, q - p));
-  auto joined = [&](size_t count) {
-    std::string s;
-    for (size_t i = 0; i < count; ++i) s += lines[i] + "\n";
-    return s;
-  };
-  struct Case {
-    std::string text;
-    std::string message;
-  };
-  std::string badSigma = lines[5];
-  badSigma[60] = 'x';
-  const Case cases[] = {
-      {"", "file 'f.sol', line 1: the file ends before header record 1 of 1"},
-      {" 9x9REF", "file 'f.sol', line 1: header record: parameter count (columns 2-5) is not a number: \"9x9R\""},
-      {joined(3), "file 'f.sol', line 4: the file ends before station record 3 of 3"},
-      {joined(6), "file 'f.sol', line 7: the file ends before parameter record 3 of 6"},
-      {joined(10), "file 'f.sol', line 11: the file ends before correlation record 1 of 15"},
-      {joined(20), "file 'f.sol', line 21: the file ends before correlation record 11 of 15"},
-      {joined(5) + badSigma + "\n", "file 'f.sol', line 6: parameter record: sigma (columns 54-74) is not a number: \"" + badSigma.substr(53) + "\""},
-      {joined(4) + SolutionText().parameter(7, "S1", 0.1, 0.1).text, "file 'f.sol', line 5: parameter index 7 is outside 1 to 6"},
-      {joined(10) + "    2     0   0.1E0\n", "file 'f.sol', line 11: second parameter index 0 is outside 1 to 6"},
-      {joined(10) + "  301     1   0.1E0\n", "file 'f.sol', line 11: first parameter index 301 is outside 1 to 6"},
-  };
-  for (const Case &c : cases) {
-    const Results r = run(c.text, "f.sol");
-    EXPECT_FALSE(r.status.ok) << c.message;
-    EXPECT_EQ(c.message, std::string(r.status.message));
-  }
-}
-
-TEST(Tosqum, FileThatCannotBeOpenedGivesOneLineAndZeroResults) {
-  const Results r = readFile("/nonexistent/dir/solution.sol");
-  EXPECT_TRUE(r.status.ok);
-  EXPECT_EQ(std::vector<std::string>{" ** Error in opening file ** "}, r.lines);
-  EXPECT_TRUE(r.allZero());
-}
-
-TEST(Tosqum, ReadsANamedFileWithTrailingBlanksInItsField) {
-  const std::string text = solution(9, "R", {kS1, kR, kS2, kS3}, {"S1", "R", "S2"});
-  char path[] = "/tmp/tosqum_test_XXXXXX";
-  const int fd = mkstemp(path);
-  ASSERT_GE(fd, 0);
-  FILE *f = fdopen(fd, "w");
-  std::fwrite(text.data(), 1, text.size(), f);
-  std::fclose(f);
-
-  const Results r = readFile(path);
-  std::remove(path);
-  ASSERT_TRUE(r.status.ok) << r.status.message;
-  const Results fromMemory = run(text);
-  EXPECT_EQ(fromMemory.outcov, r.outcov);
-  EXPECT_EQ(fromMemory.llh, r.llh);
-  EXPECT_EQ(3.0, r.nvec[0]);
-}
-
-TEST(Tosqum, DevicesAndHugeFilesAreNeverReadIntoMemory) {
-  // An endless device counts as a file that cannot be opened.
-  Results r = readFile("/dev/zero");
-  EXPECT_TRUE(r.status.ok);
-  EXPECT_EQ(std::vector<std::string>{" ** Error in opening file ** "}, r.lines);
-  EXPECT_TRUE(r.allZero());
-
-  // So does a named pipe without a writer: looking at it must not wait.
-  char dir[] = "/tmp/tosqum_fifo_XXXXXX";
-  ASSERT_NE(nullptr, mkdtemp(dir));
-  const std::string fifo = std::string(dir) + "/pipe";
-  ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
-  r = readFile(fifo);
-  std::remove(fifo.c_str());
-  rmdir(dir);
-  EXPECT_TRUE(r.status.ok);
-  EXPECT_EQ(std::vector<std::string>{" ** Error in opening file ** "}, r.lines);
-
-  // A sparse file of more than a gigabyte is refused by its size alone.
-  char path[] = "/tmp/tosqum_huge_XXXXXX";
-  const int fd = mkstemp(path);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(0, ftruncate(fd, (off_t{1} << 30) + 1));
-  close(fd);
-  r = readFile(path);
-  std::remove(path);
-  EXPECT_FALSE(r.status.ok);
-  EXPECT_EQ("file '" + std::string(path) + "' is larger than 1073741824 bytes: not a velocity solution",
-            std::string(r.status.message));
-  EXPECT_TRUE(r.lines.empty());
-}
-
-}  // namespace
-
-namespace {
-
 TEST(Tosqum, NegativeZeroCoordinateReachesTheFarSideOfTheDateLine) {
   SolutionText t;
   t.header(0, "R").raw("R        -6378137.0000000        -0.0000000         0.0000000");
@@ -343,6 +209,81 @@ TEST(Tosqum, NegativeZeroCoordinateReachesTheFarSideOfTheDateLine) {
   EXPECT_EQ(0.0, r.llhAt(1, 1));
   EXPECT_EQ(-180.0, r.llhAt(2, 1));
   EXPECT_EQ(0.0, r.llhAt(3, 1));
+}
+
+// 99 stations plus the reference fill every area to its last element;
+// counts that round down to 99 stations are as good; -1 and -2 read one
+// station, -3 and below nothing.
+TEST(Tosqum, CountsAtTheLimits) {
+  // The reference last, no parameter group named like it: all 99 velocity
+  // columns, the whole 297 x 297 covariance, all 100 positions.
+  Results r = readText(numberedSolution(100, 100, 99));
+  ASSERT_TRUE(r.status.ok) << r.message();
+  EXPECT_EQ(std::vector<std::string>{" match 100"}, r.lines);
+  EXPECT_EQ(99.0, r.nvec[0]);
+  EXPECT_EQ(kVelRows * kVelCols, Results::nonzero(r.vel));
+  EXPECT_EQ(kOutcovDim * kOutcovDim, Results::nonzero(r.outcov));
+  EXPECT_EQ(kLlhRows * kLlhCols, Results::nonzero(r.llh));
+  EXPECT_EQ(0.001 * 297, r.velAt(3, 99));
+  EXPECT_EQ(r.covAt(297, 1), r.covAt(1, 297));
+
+  // The reference first: 98 velocities, 294 x 294, reference in column 100.
+  r = readText(numberedSolution(100, 1, 99));
+  ASSERT_TRUE(r.status.ok) << r.message();
+  EXPECT_EQ(98 * 3, Results::nonzero(r.vel));
+  EXPECT_EQ(294 * 294, Results::nonzero(r.outcov));
+  const Results alone = readText(numberedSolution(1, 1, 0));
+  EXPECT_EQ(alone.llhAt(1, 1), r.llhAt(1, 100));
+  EXPECT_EQ(alone.llhAt(3, 1), r.llhAt(3, 100));
+
+  for (int n : {298, 299}) {
+    r = readText(numberedSolution(100, 100, 99, n));
+    ASSERT_TRUE(r.status.ok) << n << ": " << r.message();
+    EXPECT_EQ(99.0, r.nvec[0]) << n;
+  }
+
+  for (int n : {-1, -2}) {
+    const Site ref = numberedSite(1, "REF");
+    r = readText(SolutionText().header(n, "REF").station(ref.name.c_str(), ref.x, ref.y, ref.z).text);
+    ASSERT_TRUE(r.status.ok) << n << ": " << r.message();
+    EXPECT_EQ(0.0, r.nvec[0]);
+    EXPECT_EQ(std::vector<std::string>{" match 1"}, r.lines);
+    EXPECT_NE(0.0, r.llhAt(3, 1));
+  }
+  r = readText(" -999REF      ITR\nnot a station\n");
+  ASSERT_TRUE(r.status.ok) << r.message();
+  EXPECT_EQ(-333.0, r.nvec[0]);
+  EXPECT_TRUE(r.lines.empty());
+  r.nvec[0] = 0.0;
+  EXPECT_TRUE(r.allZero());
+}
+
+// Whatever an earlier call read, or failed to read, the next file's results
+// are those of that file alone.
+TEST(Tosqum, AFailedReadLeavesNothingBehind) {
+  // Pair (6,5) is never given (pair (2,1) twice instead): it must read 0.0,
+  // whatever an earlier file put there.
+  std::vector<std::string> smallLines = linesOf(numberedSolution(3, 3, 2));
+  smallLines.back() = smallLines[10];
+  const std::string small = joined(smallLines);
+  const Results fresh = readText(small);
+  ASSERT_TRUE(fresh.status.ok) << fresh.message();
+  EXPECT_EQ(0.0, fresh.covAt(6, 5));
+
+  std::vector<std::string> lines = linesOf(numberedSolution(12, 5, 11));
+  lines.back()[20] = 'x';  // fails on the last correlation, all else stored
+  EXPECT_FALSE(readText(joined(lines)).status.ok);
+  const Results after = readText(small);
+  EXPECT_EQ(fresh.lines, after.lines);
+  EXPECT_EQ(fresh.vel, after.vel);
+  EXPECT_EQ(fresh.outcov, after.outcov);
+  EXPECT_EQ(fresh.llh, after.llh);
+
+  // The same after a file that stops at the station limit.
+  EXPECT_EQ(2u, readText(numberedSolution(1, 1, 0, 300)).lines.size());
+  const Results again = readText(small);
+  EXPECT_EQ(fresh.outcov, again.outcov);
+  EXPECT_EQ(fresh.llh, again.llh);
 }
 
 }  // namespace
