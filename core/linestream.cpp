@@ -41,6 +41,7 @@ bool LineStream::refill() {
 }
 
 bool LineStream::next(Line &line) {
+  if (skipping_ && !finishSkip()) return false;
   std::size_t scanned = 0;  // bytes after begin_ known to hold no '\n'
   for (;;) {
     const char *start = buf_ + begin_;
@@ -65,38 +66,44 @@ bool LineStream::next(Line &line) {
       return true;
     }
     // The buffer is full of one line: keep its first characters at the
-    // front of the buffer and skip the source to the line's end.
-    const std::size_t kept = kMaxKeptLine;
-    uint64_t offset = base_ + end_;
-    for (;;) {
-      char chunk[4096];
-      const long long got = source_.readAt(offset, chunk, sizeof chunk);
-      if (got < 0) {
-        failed_ = true;
-        return false;
-      }
-      if (got == 0) {
-        // The text stays at the front of buf_; the buffer counts as empty.
-        atEnd_ = true;
-        line = Line{buf_, kept, ++number_};
-        base_ = offset;
-        begin_ = end_ = 0;
-        return true;
-      }
-      const char *p = static_cast<const char *>(std::memchr(chunk, '\n', static_cast<std::size_t>(got)));
-      if (p) {
-        offset += static_cast<uint64_t>(p - chunk) + 1;
-        line = Line{buf_, kept, ++number_};
-        base_ = offset;
-        begin_ = end_ = 0;
-        return true;
-      }
-      offset += static_cast<uint64_t>(got);
+    // front of the buffer.  The rest of it is skipped only when another
+    // line is asked for: a file whose first line never ends (a pseudo-file
+    // of zeros) is then read no further than one buffer.
+    line = Line{buf_, kMaxKeptLine, ++number_};
+    skipFrom_ = base_ + end_;
+    skipping_ = true;
+    begin_ = end_ = 0;
+    return true;
+  }
+}
+
+bool LineStream::finishSkip() {
+  if (!skipping_) return true;
+  skipping_ = false;
+  uint64_t offset = skipFrom_;
+  for (;;) {
+    char chunk[4096];
+    const long long got = source_.readAt(offset, chunk, sizeof chunk);
+    if (got < 0) {
+      failed_ = atEnd_ = true;
+      return false;
     }
+    if (got == 0) {
+      atEnd_ = true;
+      base_ = offset;
+      return false;
+    }
+    const char *p = static_cast<const char *>(std::memchr(chunk, '\n', static_cast<std::size_t>(got)));
+    if (p) {
+      base_ = offset + static_cast<uint64_t>(p - chunk) + 1;
+      return true;
+    }
+    offset += static_cast<uint64_t>(got);
   }
 }
 
 const char *LineStream::peekExact(std::size_t width) {
+  if (skipping_ && !finishSkip()) return nullptr;
   while (end_ - begin_ <= width) {
     if (!refill()) return nullptr;
   }
@@ -109,7 +116,13 @@ void LineStream::takeExact(std::size_t width, Line &line) {
   begin_ += width + 1;
 }
 
+uint64_t LineStream::position() {
+  finishSkip();
+  return base_ + begin_;
+}
+
 void LineStream::seek(uint64_t offset, long linesRead) {
+  skipping_ = false;
   base_ = offset;
   begin_ = end_ = 0;
   atEnd_ = false;

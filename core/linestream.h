@@ -4,7 +4,8 @@
 // The same line rules as LineCursor: a line ends at '\n', one '\r' before
 // it is part of the line end, a last line without '\n' is a line.  A line
 // longer than the buffer keeps only its first kMaxKeptLine characters (no
-// record reads past column 74); the rest is skipped.
+// record reads past column 74); the rest is skipped when the next line is
+// asked for.
 #ifndef CORE_LINESTREAM_H
 #define CORE_LINESTREAM_H
 
@@ -39,7 +40,7 @@ class LineStream {
 
   long linesRead() const { return number_; }
   // Offset in the source of the first byte not yet taken.
-  uint64_t position() const { return base_ + begin_; }
+  uint64_t position();
   // Goes on from `offset`, counting the lines before it as `linesRead`.
   void seek(uint64_t offset, long linesRead);
 
@@ -49,6 +50,9 @@ class LineStream {
   // Moves what is left to the front and reads more after it; false when
   // nothing more could be read.
   bool refill();
+  // Skips the rest of a line longer than the buffer; false at the end of
+  // the source or on a read error.
+  bool finishSkip();
 
   ByteSource &source_;
   std::unique_ptr<char[]> storage_;  // not cleared: every byte is read before use
@@ -60,6 +64,8 @@ class LineStream {
   bool atEnd_ = false;
   bool failed_ = false;
   long number_ = 0;
+  bool skipping_ = false;  // the rest of the last line is still to be skipped
+  uint64_t skipFrom_ = 0;
 };
 
 }  // namespace geomex

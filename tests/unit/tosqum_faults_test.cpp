@@ -137,6 +137,14 @@ TEST(Tosqum, DevicesAndHugeFilesAreNeverReadIntoMemory) {
   EXPECT_EQ("file '" + std::string(path) + "' is larger than 1073741824 bytes: not a velocity solution",
             std::string(r.status.message));
   EXPECT_TRUE(r.lines.empty());
+
+  // A pseudo-file that claims no size and never ends is read only as far as
+  // its first records: it fails on them (it used to be read up to the
+  // 1 GiB limit first).
+  r = readFile("/proc/self/pagemap");
+  EXPECT_FALSE(r.status.ok);
+  EXPECT_EQ(0u, std::string(r.status.message).rfind("file '/proc/self/pagemap', line ", 0))
+      << r.status.message;
 }
 
 TEST(Tosqum, ThingsThatAreNotReadableSolutionFiles) {
