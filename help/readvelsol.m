@@ -43,6 +43,9 @@
 ## same pair wins.
 ## @end table
 ##
+## Heights within centimetres of the polar axis are ill-conditioned, as in
+## @command{tosqumg} (see its help).
+
 ## Empty sections give 0-row arrays.  For every file both commands read,
 ## @command{tosqumg}'s @var{outcov} is @code{cov} without the reference
 ## station's rows and columns, its @var{vel} the rows of @code{vel} whose
