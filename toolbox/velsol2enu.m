@@ -139,21 +139,23 @@ function enu = velsol2enu (sol, varargin)
   if (relative)
     v -= v(enu.reference, :);
   endif
-  ## R(a, k, i): component a of station i's frame along X/Y/Z axis k.
-  rot = @(a) squeeze (R(a, 1, :)) .* v(:, 1) + squeeze (R(a, 2, :)) .* v(:, 2) ...
-             + squeeze (R(a, 3, :)) .* v(:, 3);
-  enu.ve = rot (1);
-  enu.vn = rot (2);
-  enu.vu = rot (3);
+  ## R v with the horizontal part factored out, t = cos(lon) vx + sin(lon) vy:
+  ## fewer roundings than the rows of R written out.
+  [sp, cp] = sincosd (enu.lat);
+  [sl, cl] = sincosd (enu.lon);
+  t = cl .* v(:, 1) + sl .* v(:, 2);
+  enu.ve = cl .* v(:, 2) - sl .* v(:, 1);
+  enu.vn = cp .* v(:, 3) - sp .* t;
+  enu.vu = cp .* t + sp .* v(:, 3);
 
   ref = ifelse_scalar (relative, enu.reference, 0);
-  if (any (exist ("__enu_rotate__") == [2, 3]))
+  if (exist ("__enu_rotate__") == 3)
     enu.cov = __enu_rotate__ (sol.cov, group, R, ref);
   else
     enu.cov = __enu_rotate_ref__ (sol.cov, group, R, ref);
   endif
 
-  d = diag (enu.cov);
+  d = reshape (diag (enu.cov), [], 1);
   var_e = d(1:3:end);
   var_n = d(2:3:end);
   cov_en = enu.cov(sub2ind (size (enu.cov), 3 * (1:m)' - 1, 3 * (1:m)' - 2));
@@ -275,15 +277,31 @@ function [record, group] = match_records (station, site)
 endfunction
 
 ## R(:, :, i): rows the unit vectors east, north and up at geodetic latitude
-## and longitude (degrees) in Earth-centred X/Y/Z.  sind and cosd are exact
-## at multiples of 90 degrees, so the poles and the antimeridian give exact
-## zeros and ones.
+## and longitude (degrees) in Earth-centred X/Y/Z.
 function R = enu_rotations (lat, lon)
   m = numel (lat);
-  sp = sind (lat); cp = cosd (lat);
-  sl = sind (lon); cl = cosd (lon);
+  [sp, cp] = sincosd (lat);
+  [sl, cl] = sincosd (lon);
   R = zeros (3, 3, m);
   R(1, 1, :) = -sl;       R(1, 2, :) = cl;        R(1, 3, :) = 0;
   R(2, 1, :) = -sp .* cl; R(2, 2, :) = -sp .* sl; R(2, 3, :) = cp;
   R(3, 1, :) = cp .* cl;  R(3, 2, :) = cp .* sl;  R(3, 3, :) = sp;
+endfunction
+
+## Sine and cosine of X degrees, to within an ulp or so everywhere: X is
+## first reduced (exactly) to the nearest multiple of 90 degrees, so that
+## near 180 degrees, say, the sine comes from the small remainder rather
+## than from sin (pi - tiny), which inherits the rounding of pi (several
+## ulps in sind and in sin (deg2rad (x)) alike).  Exact zeros and ones at
+## multiples of 90 degrees: the poles and the antimeridian.
+function [s, c] = sincosd (x)
+  q = round (x / 90);
+  r = (x - 90 * q) * (pi / 180);
+  sr = sin (r);
+  cr = cos (r);
+  q = mod (q, 4);
+  s = sr; c = cr;
+  s(q == 1) = cr(q == 1);  c(q == 1) = -sr(q == 1);
+  s(q == 2) = -sr(q == 2); c(q == 2) = -cr(q == 2);
+  s(q == 3) = -cr(q == 3); c(q == 3) = sr(q == 3);
 endfunction

@@ -5,11 +5,12 @@
 %!shared sol, enu, m
 %! addpath (fullfile (getenv ("GEOMEX_SOURCE_DIR"), "tests", "octave"));
 %! ## Stations all over the globe: both poles, the equator, the
-%! ## antimeridian from both sides, Greenwich, and random places.
+%! ## antimeridian from both sides, Greenwich, and random places; enough of
+%! ## them (300) for the compiled rotation to share its work among threads.
 %! rand ("state", 3);
 %! edge = [90, 0; -90, 0; 90, 180; -90, -180; 0, 180; 0, -180; 0, 0; 45, 180;
 %!         -45, -180; 89.999, 179.999; -0.001, -179.999; 30, 90; -60, -90];
-%! rnd = [asind(2 * rand(187, 1) - 1), 360 * rand(187, 1) - 180];
+%! rnd = [asind(2 * rand(287, 1) - 1), 360 * rand(287, 1) - 180];
 %! ll = [edge; rnd];
 %! m = rows (ll);
 %! sol = make_velsol ([ll, 3000 * rand(m, 1)], 0.05 * (rand (m, 3) - 0.5), 7);
