@@ -145,6 +145,9 @@
 %!error <unknown option 'scale'> velsol2enu (sol, "scale", 2)
 %!error <confidence must be> velsol2enu (sol, "confidence", 1)
 %!error <name/value pairs> velsol2enu (sol, "relative")
+%!error <group number outside> __enu_rotate__ (eye (6), 3, eye (3), 0)
+%!error <one 3 x 3 rotation per group> __enu_rotate__ (eye (6), [1; 2], eye (3), 0)
+%!error <full real double> __enu_rotate__ (single (eye (6)), 1, eye (3), 0)
 %!test
 %! s = sol;
 %! s.site{1} = "OTHER   ";
