@@ -108,3 +108,4 @@ awk -v main="stations:$largest" -v stations="$stations" '
              ms(t["tosqumg_octave/" key]), t["tosqum/" key] / lines[key] * 1e9)
     }
   }' "$work/floor.txt" "$work/reader.csv" "$work/octave.txt"
+"${octave[@]}" "$root/bench/velsol2enu_bench.m" "$build/mex" "${GEOMEX_ENU_STATIONS:-3333}"

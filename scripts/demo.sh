@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Runs the example job: the bundled solution examples/example.sol through
-# tosqumg and brisol, printing each station's east/north velocity and its
-# 95 % error ellipse, and drawing them on a map.  Installs what is missing
-# (gnuplot-nox too, which Octave needs to draw without a display) and builds
-# first.
+# velsol2enu, printing each station's east/north velocity and its 95 % error
+# ellipse, and drawing them on a map with GMT (coastlines and borders).
+# Installs what is missing (GMT with its low-resolution coastlines and the
+# Digital Chart of the World, and gnuplot-nox, the fallback Octave draws
+# with) and builds first.
 set -euo pipefail
-export GEOMEX_EXTRA_PACKAGES="${GEOMEX_EXTRA_PACKAGES:-} gnuplot-nox"
+export GEOMEX_EXTRA_PACKAGES="${GEOMEX_EXTRA_PACKAGES:-} gmt gmt-gshhg-low gmt-dcw gnuplot-nox"
 . "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 map="$build/example/velocity_map.png"

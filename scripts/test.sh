@@ -6,6 +6,8 @@
 # ctest's tests and the further checks); any failure stops the run with a
 # non-zero status.
 set -euo pipefail
+# The toolbox's tests compare with octave-mapping's ecef2enuv and run GMT.
+export GEOMEX_EXTRA_PACKAGES="${GEOMEX_EXTRA_PACKAGES:-} octave-mapping gmt gmt-gshhg-low gmt-dcw gnuplot-nox"
 . "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 log="$(mktemp)"

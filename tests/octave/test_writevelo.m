@@ -1,0 +1,80 @@
+## writevelo's files read back, by Octave and by GMT itself, and the maps
+## of velomap with both tools.
+
+%!shared enu, dir
+%! addpath (fullfile (getenv ("GEOMEX_SOURCE_DIR"), "tests", "octave"));
+%! rand ("state", 5);
+%! llh = [40 + 20 * rand(12, 1), -5 + 30 * rand(12, 1), zeros(12, 1)];
+%! sol = make_velsol (llh, 0.02 * (rand (12, 3) - 0.5), 2);
+%! sol.station{4} = "TWO WORD";
+%! sol.site{4} = "TWO WORD";
+%! enu = velsol2enu (sol, "relative", true, "confidence", 0.9);
+%! dir = tempname ();
+%! mkdir (dir);
+
+%!function ok = is_png (file)
+%!  fid = fopen (file, "r");
+%!  ok = fid >= 0 && isequal (fread (fid, 8, "uint8=>uint8")', uint8 ([137, 80, 78, 71, 13, 10, 26, 10]));
+%!  if (fid >= 0)
+%!    fclose (fid);
+%!  endif
+%!endfunction
+
+## The velo file: a comment line, then lon lat ve vn se sn rho (mm/yr) and
+## the trimmed name, names with blanks inside kept whole.
+%!test
+%! f = fullfile (dir, "v.txt");
+%! writevelo (f, enu);
+%! lines = strsplit (strtrim (fileread (f)), "\n");
+%! assert (lines{1}(1), "#");
+%! assert (numel (lines), 13);
+%! row = sscanf (lines{5}, "%f", 7)';
+%! assert (row, [enu.lon(4), enu.lat(4), 1e3 * [enu.ve(4), enu.vn(4), enu.se(4), enu.sn(4)], ...
+%!               enu.rho_en(4)], 1e-4);
+%! assert (regexp (lines{5}, "TWO WORD$", "once") > 0);
+%! assert (regexp (lines{2}, " S1$", "once") > 0);
+
+## The CSV: header row, quoted names, every column.
+%!test
+%! f = fullfile (dir, "v.csv");
+%! writevelo (f, enu, "format", "csv");
+%! lines = strsplit (strtrim (fileread (f)), "\n");
+%! assert (strsplit (lines{1}, ","), {"name", "lat_deg", "lon_deg", "height_m", "ve_mm_yr", ...
+%!   "vn_mm_yr", "vu_mm_yr", "se_mm_yr", "sn_mm_yr", "su_mm_yr", "rho_en", "smaj_mm_yr", ...
+%!   "smin_mm_yr", "azim_deg"});
+%! cells = strsplit (lines{5}, ",");
+%! assert (cells{1}, '"TWO WORD"');
+%! assert (str2double (cells(2:end)), [enu.lat(4), enu.lon(4), enu.height(4), ...
+%!   1e3 * [enu.ve(4), enu.vn(4), enu.vu(4), enu.se(4), enu.sn(4), enu.su(4)], ...
+%!   enu.rho_en(4), 1e3 * [enu.smaj(4), enu.smin(4)], enu.azim(4)], 1e-12);
+
+## GMT reads it: gmt velo draws the picture without a word on stderr.
+%!test
+%! f = fullfile (dir, "g.txt");
+%! writevelo (f, enu);
+%! png = fullfile (dir, "g");
+%! [st, out] = system (sprintf (["{ cd '%s' && export GMT_SESSION_NAME=$$ && gmt begin '%s' png ", ...
+%!                               "&& gmt velo '%s' -R-10/30/35/65 -JM12c -Baf -Se0.3c/0.9/7p ", ...
+%!                               "-A6p+e -W0.8p -Ered -Vw && gmt end; } 2>&1"], dir, png, f));
+%! assert (st == 0, "gmt velo failed:\n%s", out);
+%! assert (out, "");
+%! assert (is_png ([png, ".png"]));
+
+## velomap: the GMT map and the Octave one (gnuplot) both written.
+%!test
+%! for tool = {"gmt", "octave"}
+%!   png = fullfile (dir, [tool{1}, ".png"]);
+%!   assert (velomap (png, enu, "tool", tool{1}, "title", "test"), tool{1});
+%!   assert (is_png (png));
+%! endfor
+
+## Refused calls.
+%!error id=writevelo:notenu writevelo ("x.txt", struct ("name", 1))
+%!error id=writevelo:option writevelo ("x.txt", enu, "delimiter", ",")
+%!error id=writevelo:option writevelo ("x.txt", enu, "format", "xls")
+%!error <cannot write '/nonexistent/dir/x.txt'> writevelo ("/nonexistent/dir/x.txt", enu)
+%!error id=velomap:option velomap ("x.png", enu, "tool", "matplotlib")
+
+%!test
+%! confirm_recursive_rmdir (false, "local");
+%! rmdir (dir, "s");
