@@ -163,7 +163,7 @@ if [ -z "$scaledir" ]; then
        "set GEOMEX_BENCH_DIR" >&2
   exit 1
 fi
-avail=$(awk '/^MemAvailable:/ { printf("%d\n", $2 * 1024) }' /proc/meminfo)
+avail=$(awk '/^MemAvailable:/ { printf("%.0f\n", $2 * 1024) }' /proc/meminfo)
 m=$((3 * largest))
 if [ "$avail" -lt $((2 * $(sol_bytes "$largest") + 3 * 8 * m * m)) ]; then
   say "warning: $((avail / 1048576)) MB of memory available; the $largest-station run may swap or fail"
