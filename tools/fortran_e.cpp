@@ -142,7 +142,7 @@ void fifteenDigits(u64 q, char *out) {
 }  // namespace
 
 std::size_t fortranEPrintf(double v, char *out) {
-  char buf[40];
+  char buf[40] = {};  // "inf" and "nan" are short: the exponent then reads as 0
   std::snprintf(buf, sizeof buf, "%.14e", std::fabs(v));  // d.dddddddddddddde+XX
   const int exp = std::atoi(buf + 17) + 1;
   if (v == 0.0 || exp < -99) {
@@ -172,8 +172,9 @@ std::size_t fortranE(double v, char *out) {
   // the exact integer part (before rounding, so that a number just below a
   // power of ten keeps all its nines) corrects the guess.
   constexpr u64 kLow = 100000000000000u, kHigh = 1000000000000000u;  // 10^14, 10^15
-  // (floor(n log10 2) = floor(n * 78913 / 2^18) for |n| < 1650, and
-  // |b + 52| < 1100; written as a division that rounds down, no libm call.)
+  // (floor(n log10 2) = floor(n * 78913 / 2^18) for every |n| <= 1100, a
+  // multiplier Ryu uses (U. Adams, PLDI 2018); here |n| = |b + 52| <= 1023.
+  // Written as a division that rounds down: no libm call.)
   const int n = (b + 52) * 78913;
   int e = n >= 0 ? n / 262144 : -((-n + 262143) / 262144);
   if (e + 1 >= kMinPow10 && e + 1 <= kMaxPow10 && std::fabs(v) >= kPow10.at(e + 1)) ++e;
