@@ -150,7 +150,9 @@ largest="$(for n in $scale_stations; do echo "$n"; done | sort -n | tail -n 1)"
 need=$(($(sol_bytes "$largest") + 256 * 1024 * 1024))
 
 # The first folder with room for the largest file (df's free blocks, in KiB).
-for dir in ${GEOMEX_BENCH_DIR:-} "${TMPDIR:-/tmp}" "$build"; do
+dirs=("${TMPDIR:-/tmp}" "$build")
+[ -z "${GEOMEX_BENCH_DIR:-}" ] || dirs=("$GEOMEX_BENCH_DIR" "${dirs[@]}")
+for dir in "${dirs[@]}"; do
   [ -d "$dir" ] && [ -w "$dir" ] || continue
   free=$(($(df -Pk "$dir" | awk 'NR == 2 { print $4 }') * 1024))
   if [ "$free" -ge "$need" ]; then
