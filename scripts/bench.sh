@@ -20,7 +20,32 @@
 #   - brisol on an 8000 x 8000 matrix next to Octave's diag of it.
 # Every time is that of the fastest of several repeated batches (the one
 # least disturbed by other work); still, run it on an otherwise idle machine.
+#
+#   bash scripts/bench.sh --scale        # the above, then the scale section
+#   bash scripts/bench.sh --scale-only   # the scale section alone
+#
+# The scale section (also turned on by GEOMEX_BENCH_SCALE=1, or =only) times
+# readvelsol on the format's large solutions: 99, 333, 1000 and 3333 stations
+# (GEOMEX_BENCH_SCALE_STATIONS overrides the list), up to 1.8 GB a file, so it
+# runs only when asked.  One file at a time is written with tools/gensol into
+# the first folder with room for it (GEOMEX_BENCH_DIR, TMPDIR or /tmp, the
+# build folder), measured by bench/readvelsol_octave.m in one octave-cli run
+# (the floor, zeros (m), readvelsol, and tosqumg with the plain-Octave reader
+# up to 99 stations, each with the process's peak memory growth) and
+# deleted; then velsol2enu at 3333 stations (GEOMEX_ENU_STATIONS) beside one
+# plain copy of its covariance.  It needs about 6 GB of memory at 3333
+# stations and takes a few minutes.
 set -euo pipefail
+
+scale="${GEOMEX_BENCH_SCALE:-}"
+for arg in "$@"; do
+  case "$arg" in
+    --scale) scale=1 ;;
+    --scale-only) scale=only ;;
+    *) echo "usage: bash scripts/bench.sh [--scale | --scale-only]" >&2; exit 2 ;;
+  esac
+done
+
 . "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 stations="${GEOMEX_BENCH_STATIONS:-10 25 50 99}"
@@ -35,7 +60,11 @@ done
 [ -f "$build/mex/tosqumg.mex" ] || { echo "bench.sh: no modules in $build/mex" >&2; exit 1; }
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/geomex-bench.XXXXXX")"
-trap 'rm -rf "$work"' EXIT
+scaledir=""
+trap 'rm -rf "$work" ${scaledir:+"$scaledir"}' EXIT
+
+if [ "$scale" != only ]; then
+# The reader up to 99 stations.
 
 say "writing solution files of $stations stations (tools/gensol)"
 files=()
@@ -108,4 +137,89 @@ awk -v main="stations:$largest" -v stations="$stations" '
              ms(t["tosqumg_octave/" key]), t["tosqum/" key] / lines[key] * 1e9)
     }
   }' "$work/floor.txt" "$work/reader.csv" "$work/octave.txt"
+fi
+
+[ -n "$scale" ] && [ "$scale" != 0 ] || exit 0
+
+# The scale section: readvelsol up to the format's largest solution.
+scale_stations="${GEOMEX_BENCH_SCALE_STATIONS:-99 333 1000 3333}"
+
+# Bytes of a gensol file of n stations: header 18, n + 1 station records of
+# 66, 3n parameter records of 75, 3n(3n - 1)/2 correlation records of 36.
+sol_bytes() { echo $((18 + 66 * ($1 + 1) + 75 * 3 * $1 + 36 * 3 * $1 * (3 * $1 - 1) / 2)); }
+largest="$(for n in $scale_stations; do echo "$n"; done | sort -n | tail -n 1)"
+need=$(($(sol_bytes "$largest") + 256 * 1024 * 1024))
+
+# The first folder with room for the largest file (df's free blocks, in KiB).
+dirs=("${TMPDIR:-/tmp}" "$build")
+[ -z "${GEOMEX_BENCH_DIR:-}" ] || dirs=("$GEOMEX_BENCH_DIR" "${dirs[@]}")
+for dir in "${dirs[@]}"; do
+  [ -d "$dir" ] && [ -w "$dir" ] || continue
+  free=$(($(df -Pk "$dir" | awk 'NR == 2 { print $4 }') * 1024))
+  if [ "$free" -ge "$need" ]; then
+    scaledir="$(mktemp -d "$dir/geomex-scale.XXXXXX")"
+    break
+  fi
+done
+if [ -z "$scaledir" ]; then
+  echo "bench.sh: no folder with $((need / 1048576)) MB free for the $largest-station file;" \
+       "set GEOMEX_BENCH_DIR" >&2
+  exit 1
+fi
+avail=$(awk '/^MemAvailable:/ { printf("%.0f\n", $2 * 1024) }' /proc/meminfo)
+m=$((3 * largest))
+if [ "$avail" -lt $((2 * $(sol_bytes "$largest") + 3 * 8 * m * m)) ]; then
+  say "warning: $((avail / 1048576)) MB of memory available; the $largest-station run may swap or fail"
+fi
+
+say "scale: $scale_stations stations, files in $scaledir ($((free / 1073741824)) GB free)"
+: >"$scaledir/scale.txt"
+for n in $scale_stations; do
+  file="$scaledir/s$n.sol"
+  t0=$(date +%s.%N)
+  "$build/tools/gensol" --stations "$n" --seed 1 --out "$file"
+  t1=$(date +%s.%N)
+  awk -v n="$n" -v t0="$t0" -v t1="$t1" 'BEGIN { printf("gensol/stations:%s %.3f\n", n, t1 - t0) }' \
+    >>"$scaledir/scale.txt"
+  say "scale: $n stations, $(($(stat -c %s "$file") / 1048576)) MB written; measuring"
+  "${octave[@]}" "$root/bench/readvelsol_octave.m" "$build/mex" "$build/bench/bench_floor" \
+    "$scaledir/scale.txt" "$file" >"$scaledir/octave.log" 2>&1 ||
+    { tail -n 20 "$scaledir/octave.log" >&2; exit 1; }
+  # The table; tosqumg's " match K" lines come before it.
+  sed -n '/^[0-9]* stations, n = /,$p' "$scaledir/octave.log"
+  grep '^readvelsol: not on the path' "$scaledir/octave.log" | head -n 1 || true
+  rm -f "$file"
+done
+
+say "scale: growth with the station count (time; peak memory growth of octave-cli during the call)"
+awk -v stations="$scale_stations" '
+  { v[$1] = $2 }
+  function s(x) { return x == "" ? "-" : x < 1 ? sprintf("%.2f ms", x * 1e3) : sprintf("%.2f s", x) }
+  function mb(x) { return x == "" ? "-" : sprintf("%.1f MB", x / 1048576) }
+  END {
+    printf("%8s %9s %9s %9s %9s %11s %11s %11s %11s\n", "stations", "file", "gensol", "floor",
+           "zeros", "readvelsol", "vs fl+z", "tosqumg", "octave .m")
+    k = split(stations, st, " ")
+    for (i = 1; i <= k; ++i) {
+      key = "stations:" st[i]
+      base = v["floor/" key] + v["zeros/" key]
+      r = v["readvelsol/" key]
+      printf("%8d %9s %9s %9s %9s %11s %11s %11s %11s\n", st[i], mb(v["bytes/" key]),
+             s(v["gensol/" key]), s(v["floor/" key]), s(v["zeros/" key]),
+             r == "" ? "(to come)" : s(r), r == "" ? "-" : sprintf("%.2fx", r / base),
+             s(v["tosqumg/" key]), s(v["tosqumg_octave/" key]))
+    }
+    printf("\n%8s %11s %11s %11s %11s %11s %11s\n", "stations", "results", "limit", "zeros",
+           "readvelsol", "tosqumg", "octave .m")
+    for (i = 1; i <= k; ++i) {
+      key = "stations:" st[i]
+      res = v["results/" key]
+      g = v["readvelsol_grow/" key]
+      printf("%8d %11s %11s %11s %11s %11s %11s\n", st[i], mb(res), mb(2 * res + 64 * 1048576),
+             mb(v["zeros_grow/" key]), g == "" ? "(to come)" : mb(g), mb(v["tosqumg_grow/" key]),
+             mb(v["tosqumg_octave_grow/" key]))
+    }
+  }' "$scaledir/scale.txt"
+
+# velsol2enu at the largest count, beside one plain copy of its covariance.
 "${octave[@]}" "$root/bench/velsol2enu_bench.m" "$build/mex" "${GEOMEX_ENU_STATIONS:-3333}"
