@@ -1,8 +1,6 @@
-// Getting a solution file's bytes into memory, apart from reading them.
-//
-// loadFile copies a file into one buffer that is kept between calls (the
-// legacy command reads small files over and over, and reuses the buffer);
-// openRegularFile only opens, for readers that stream a file of any size.
+// Opening a solution file, apart from reading it: only regular files, and
+// without waiting on a named pipe.  Readers stream what they open
+// (bytesource.h), so a file of any size is never held whole in memory.
 #ifndef CORE_FILELOAD_H
 #define CORE_FILELOAD_H
 
@@ -10,31 +8,20 @@
 
 namespace geomex {
 
-struct FileContents {
-  const char *data;  // valid until the next call of loadFile
-  std::size_t size;
-};
-
-// Each way a file can fail to arrive in memory has its own outcome, so that
-// callers can word them apart; `error` receives the system's errno value
-// where there is one (0 otherwise).
+// Each way a file can fail to open has its own outcome, so that callers can
+// word them apart; `error` receives the system's errno value where there is
+// one (0 otherwise).  A failure while reading is the reader's to report
+// (ByteSource::readAt), as is a file too large for its caller.
 enum class LoadResult {
   kLoaded,
-  kNotOpened,    // missing, no permission
-  kNotRegular,   // a directory, a named pipe, a device
-  kOutOfMemory,  // no buffer (or mapping) of the file's size could be had
-  kReadError,    // the system failed while reading
-  kTooLarge,     // larger than the caller's limit
+  kNotOpened,   // missing, no permission
+  kNotRegular,  // a directory, a named pipe, a device
+  kReadError,   // the system failed to tell the file's kind or size
 };
 
 // Far beyond any solution file the legacy command takes (its largest is a
-// few megabytes): a larger file is refused rather than read into memory.
+// few megabytes): it refuses a larger file without reading it.
 constexpr std::size_t kMaxFileSize = std::size_t{1} << 30;
-
-// Reads the regular file at `path` into a buffer kept between calls, so
-// repeated reads of files of similar size allocate nothing.  Refuses files
-// larger than kMaxFileSize.  Not reentrant.
-LoadResult loadFile(const char *path, FileContents &out, int *error = nullptr) noexcept;
 
 // Opens the regular file at `path` read-only, without waiting on a named
 // pipe; gives its descriptor and size.  The caller closes fd.

@@ -35,9 +35,7 @@ TosqumStatus tosqum(const char *fname, double *vel, double *outcov, double *nvec
       break;
     case LoadResult::kNotOpened:
     case LoadResult::kNotRegular:
-    case LoadResult::kOutOfMemory:
     case LoadResult::kReadError:
-    case LoadResult::kTooLarge:
       // The legacy command has one line for every way a file fails to open.
       say(" ** Error in opening file ** ");
       return TosqumStatus{true, {}};

@@ -24,8 +24,6 @@ inline std::string openFailure(const std::string &name, LoadResult how, int erro
   switch (how) {
     case LoadResult::kNotRegular:
       return "file '" + name + "' is not a regular file";
-    case LoadResult::kOutOfMemory:
-      return "file '" + name + "' does not fit in memory";
     default:
       return "cannot open file '" + name + "': " +
              (error ? std::strerror(error) : describe(how));
