@@ -87,12 +87,19 @@ void mirror(double *cov, int32_t P, const double *variance, unsigned part, unsig
 }
 
 // Runs job(t) for t = 0 .. threads-1, the last one on the calling thread.
+// A thread the system refuses to start is run on the calling thread too:
+// the parts are independent, so the results are the same either way.
 template <typename Job>
 void runParts(unsigned threads, Job job) {
   std::vector<std::thread> pool;
-  pool.reserve(threads - 1);
-  for (unsigned t = 0; t + 1 < threads; ++t) pool.emplace_back(job, t);
-  job(threads - 1);
+  unsigned started = 0;
+  try {
+    pool.reserve(threads - 1);
+    for (; started + 1 < threads; ++started) pool.emplace_back(job, started);
+  } catch (const std::exception &) {
+    // Fewer threads than asked for; the rest run below.
+  }
+  for (unsigned t = started; t < threads; ++t) job(t);
   for (std::thread &th : pool) th.join();
 }
 

@@ -69,39 +69,43 @@ GEOMEX_EXPORT void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArra
   const LoadResult how = source.open(name.c_str(), &error);
   if (how != LoadResult::kLoaded) fail(velsol_id::kOpen, openFailure(name, how, error));
 
-  VelsolReader reader(source, name);
-  VelsolHeader header;
-  if (!reader.readHeader(header)) fail(reader.errorId(), reader.errorMessage());
-  const SectionCounts &c = header.counts;
-  const mwSize S = c.stations, G = c.nvec, P = c.parameters;
-
   // Octave's allocation failures are C++ exceptions, which must not leave
-  // the gateway: they are caught here and reported after the try block.
+  // the gateway: everything that allocates runs in the try block, and what
+  // went wrong is reported after it.
+  VelsolReader reader(source, name);
   mxArray *sol = nullptr;
   bool ok = false, memory = false;
+  mwSize S = 0;
   try {
-    std::vector<char> station(S * kNameLength), site(G * kNameLength);
-    mxArray *xyz = mxCreateDoubleMatrix(S, 3, mxREAL);
-    mxArray *llh = mxCreateDoubleMatrix(S, 3, mxREAL);
-    mxArray *vel = mxCreateDoubleMatrix(G, 3, mxREAL);
-    mxArray *sigma = mxCreateDoubleMatrix(G, 3, mxREAL);
-    mxArray *cov = mxCreateUninitNumericMatrix(P, P, mxDOUBLE_CLASS, mxREAL);
-    if (!cov) throw std::bad_alloc();
-    adviseLargeArea(mxGetPr(cov), sizeof(double) * P * P);
-    VelsolAreas areas{station.data(), mxGetPr(xyz), mxGetPr(llh), site.data(),
-                      mxGetPr(vel),   mxGetPr(sigma), mxGetPr(cov)};
-    ok = reader.readBody(header, areas, readerThreads());
-    sol = mxCreateStructMatrix(1, 1, kFieldCount, const_cast<const char **>(kFields));
-    mxSetField(sol, 0, "refname", charRow(header.refname, kNameLength));
-    mxSetField(sol, 0, "crdsys", charRow(header.crdsys, sizeof header.crdsys));
-    mxSetField(sol, 0, "station", names(station, S));
-    mxSetField(sol, 0, "xyz", xyz);
-    mxSetField(sol, 0, "llh", llh);
-    mxSetField(sol, 0, "refstation", mxCreateDoubleScalar(areas.refstation));
-    mxSetField(sol, 0, "site", names(site, G));
-    mxSetField(sol, 0, "vel", vel);
-    mxSetField(sol, 0, "sigma", sigma);
-    mxSetField(sol, 0, "cov", cov);
+    VelsolHeader header;
+    ok = reader.readHeader(header);
+    if (ok) {
+      const SectionCounts &c = header.counts;
+      S = c.stations;
+      const mwSize G = c.nvec, P = c.parameters;
+      std::vector<char> station(S * kNameLength), site(G * kNameLength);
+      mxArray *xyz = mxCreateDoubleMatrix(S, 3, mxREAL);
+      mxArray *llh = mxCreateDoubleMatrix(S, 3, mxREAL);
+      mxArray *vel = mxCreateDoubleMatrix(G, 3, mxREAL);
+      mxArray *sigma = mxCreateDoubleMatrix(G, 3, mxREAL);
+      mxArray *cov = mxCreateUninitNumericMatrix(P, P, mxDOUBLE_CLASS, mxREAL);
+      if (!cov) throw std::bad_alloc();
+      adviseLargeArea(mxGetPr(cov), sizeof(double) * P * P);
+      VelsolAreas areas{station.data(), mxGetPr(xyz), mxGetPr(llh), site.data(),
+                        mxGetPr(vel),   mxGetPr(sigma), mxGetPr(cov)};
+      ok = reader.readBody(header, areas, readerThreads());
+      sol = mxCreateStructMatrix(1, 1, kFieldCount, const_cast<const char **>(kFields));
+      mxSetField(sol, 0, "refname", charRow(header.refname, kNameLength));
+      mxSetField(sol, 0, "crdsys", charRow(header.crdsys, sizeof header.crdsys));
+      mxSetField(sol, 0, "station", names(station, S));
+      mxSetField(sol, 0, "xyz", xyz);
+      mxSetField(sol, 0, "llh", llh);
+      mxSetField(sol, 0, "refstation", mxCreateDoubleScalar(areas.refstation));
+      mxSetField(sol, 0, "site", names(site, G));
+      mxSetField(sol, 0, "vel", vel);
+      mxSetField(sol, 0, "sigma", sigma);
+      mxSetField(sol, 0, "cov", cov);
+    }
   } catch (const std::bad_alloc &) {
     memory = true;
   }
@@ -109,7 +113,7 @@ GEOMEX_EXPORT void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArra
     fail("readvelsol:memory", "out of memory for the results of '" + name + "' (" +
                                   std::to_string(S) + " stations)");
   if (!ok) {
-    mxDestroyArray(sol);
+    if (sol) mxDestroyArray(sol);
     fail(reader.errorId(), reader.errorMessage());
   }
   for (const VelsolWarning &w : reader.warnings()) mexWarnMsgIdAndTxt(w.id, "%s", w.message.c_str());

@@ -68,13 +68,14 @@ DEFUN_DLD(readvelsol, args, , kReadvelsolHelp)
     error_with_id(velsol_id::kOpen, "readvelsol: %s", openFailure(name, how, error).c_str());
 
   VelsolReader reader(source, name);
-  VelsolHeader header;
-  if (!reader.readHeader(header))
-    error_with_id(reader.errorId(), "readvelsol: %s", reader.errorMessage().c_str());
-  const SectionCounts &c = header.counts;
-  const octave_idx_type S = c.stations, G = c.nvec, P = c.parameters;
-
+  octave_idx_type S = 0;
   try {
+    VelsolHeader header;
+    if (!reader.readHeader(header))
+      error_with_id(reader.errorId(), "readvelsol: %s", reader.errorMessage().c_str());
+    const SectionCounts &c = header.counts;
+    S = c.stations;
+    const octave_idx_type G = c.nvec, P = c.parameters;
     std::vector<char> station(static_cast<std::size_t>(S) * kNameLength);
     std::vector<char> site(static_cast<std::size_t>(G) * kNameLength);
     Matrix xyz(S, 3), llh(S, 3), vel(G, 3), sigma(G, 3);

@@ -35,7 +35,8 @@ Outcome readSolution(const std::string &text, unsigned threads) {
 }
 
 bool sameBits(const std::vector<double> &a, const std::vector<double> &b) {
-  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
+  return a.size() == b.size() &&
+         (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
 }
 
 // A random solution of up to `maxStations` stations, usually as programs
