@@ -13,9 +13,10 @@
 % map around it, a global one a Robinson map of the world.
 %
 % Without GMT, the same content without coastlines through
-% @code{plotvelo} and the host's printing (gnuplot in Octave, MATLAB's own
-% graphics in MATLAB).  @var{tool} says which
-% drew the map: @qcode{'gmt'} or @qcode{'octave'}.
+% @code{plotvelo} and the host's printing: gnuplot in Octave, MATLAB's own
+% graphics in MATLAB (called @qcode{'octave'} in both, so that scripts run
+% unchanged).  @var{tool} says which drew the map: @qcode{'gmt'} or
+% @qcode{'octave'}.
 %
 % Options:
 % @table @asis
@@ -30,7 +31,7 @@
 %
 % Errors: @code{velomap:notenu}, @code{velomap:option}, @code{velomap:gmt}
 % (GMT failed; its messages are in the error), @code{velomap:notool}
-% (in Octave, neither GMT nor gnuplot).
+% (in Octave: neither GMT nor gnuplot), @code{velomap:usage}.
 % @seealso{plotvelo, writevelo, velsol2enu}
 % @end deftypefn
 

@@ -85,7 +85,7 @@
 %
 % Errors: @code{velsol2enu:notvelsol} for an argument that is not a
 % @code{readvelsol} result, @code{velsol2enu:option} for an unknown or
-% malformed option.
+% malformed option, @code{velsol2enu:usage} for a call without @var{sol}.
 %
 % Example:
 % @example

@@ -25,7 +25,8 @@
 % Errors: @code{writevelo:notenu} if @var{enu} is not a @code{velsol2enu}
 % result, @code{writevelo:option} for an unknown option or format,
 % @code{writevelo:open} and @code{writevelo:write} (with the system's
-% reason) if the file cannot be written.
+% reason) if the file cannot be written, @code{writevelo:usage} for a call
+% without both arguments.
 %
 % Example: a map of the velocities with GMT
 % @example
