@@ -10,7 +10,10 @@
 # cmake --install <build> --prefix <P> puts each host's modules and help
 # files in one folder, ready for addpath:
 #   <P>/lib/geodesy-mex/octave/   brisol.mex  brisol.m  tosqumg.mex  tosqumg.m
+#                                 velsol2enu.m ... and private/ (enurotate.oct)
 #   <P>/lib/geodesy-mex/matlab/   brisol.mexa64 ... (where MATLAB was found)
+#                                 velsol2enu.m ... and private/ (enurotate.mexa64)
+# (enu/CMakeLists.txt installs the toolbox and its private helper.)
 #   <P>/share/doc/geodesy-mex/    README.md, COPYING and the notes in docs/
 
 set(GEOMEX_INSTALL_DIR "lib/geodesy-mex" CACHE STRING

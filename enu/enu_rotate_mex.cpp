@@ -1,7 +1,7 @@
-// MEX gateway of __enu_rotate__ for MATLAB, which hands MEX results over
+// MEX gateway of enurotate for MATLAB, which hands MEX results over
 // without copying them (Octave uses the oct-file beside this one).
 //
-//   Y = __enu_rotate__ (C, groups, R, ref)
+//   Y = enurotate (C, groups, R, ref)
 #include <cstddef>
 
 #include "mexgate.h"
@@ -23,11 +23,11 @@ bool isRealDouble(const mxArray *a) {
 
 extern "C" GEOMEX_EXPORT void mexFunction(int nlhs, mxArray *plhs[], int nrhs,
                                           const mxArray *prhs[]) {
-  if (nrhs != 4 || nlhs > 1) refuse("__enu_rotate__: four arguments and one result");
+  if (nrhs != 4 || nlhs > 1) refuse("enurotate: four arguments and one result");
   for (int k = 0; k < 4; ++k)
-    if (!isRealDouble(prhs[k])) refuse("__enu_rotate__: arguments must be full real double arrays");
-  if (mxGetNumberOfElements(prhs[3]) != 1) refuse("__enu_rotate__: REF must be a scalar");
-  if (mxGetNumberOfDimensions(prhs[0]) != 2) refuse("__enu_rotate__: C must be a matrix");
+    if (!isRealDouble(prhs[k])) refuse("enurotate: arguments must be full real double arrays");
+  if (mxGetNumberOfElements(prhs[3]) != 1) refuse("enurotate: REF must be a scalar");
+  if (mxGetNumberOfDimensions(prhs[0]) != 2) refuse("enurotate: C must be a matrix");
 
   // Data pointers first: see the host notes on cached dimensions.
   const double *cov = mxGetPr(prhs[0]);

@@ -1,6 +1,6 @@
-// Octave-native gateway of __enu_rotate__, the compiled core of velsol2enu.
+// Octave-native gateway of enurotate, the compiled core of velsol2enu.
 //
-//   Y = __enu_rotate__ (C, groups, R, ref)
+//   Y = enurotate (C, groups, R, ref)
 //
 // An oct-file rather than a MEX file because Octave copies every MEX result
 // when the call returns: for a 9999 x 9999 covariance that copy alone would
@@ -22,32 +22,32 @@
 #pragma GCC visibility push(default)
 #include <octave/oct.h>
 
-DEFUN_DLD(__enu_rotate__, args, ,
+DEFUN_DLD(enurotate, args, ,
           "-*- texinfo -*-\n"
-          "@deftypefn {} {@var{Y} =} __enu_rotate__ (@var{C}, @var{groups}, @var{R}, @var{ref})\n"
+          "@deftypefn {} {@var{Y} =} enurotate (@var{C}, @var{groups}, @var{R}, @var{ref})\n"
           "Internal helper of @code{velsol2enu}: rotates the covariance groups\n"
           "@var{groups} of @var{C} by the 3 x 3 x m rotations @var{R}, as\n"
           "differences to group @var{ref} of the list when @var{ref} > 0.\n"
           "@end deftypefn") {
   static const char *const kId = "velsol2enu:internal";
-  if (args.length() != 4) error_with_id(kId, "__enu_rotate__: four arguments required");
+  if (args.length() != 4) error_with_id(kId, "enurotate: four arguments required");
   for (int k = 0; k < 4; ++k) {
     const octave_value &a = args(k);
     if (!a.is_double_type() || a.iscomplex() || a.issparse())
-      error_with_id(kId, "__enu_rotate__: argument %d must be a full real double array", k + 1);
+      error_with_id(kId, "enurotate: argument %d must be a full real double array", k + 1);
   }
-  if (args(3).numel() != 1) error_with_id(kId, "__enu_rotate__: REF must be a scalar");
+  if (args(3).numel() != 1) error_with_id(kId, "enurotate: REF must be a scalar");
 
   const NDArray cov = args(0).array_value();
   const NDArray groups = args(1).array_value();
   const NDArray rotations = args(2).array_value();
-  if (cov.ndims() != 2) error_with_id(kId, "__enu_rotate__: C must be a matrix");
+  if (cov.ndims() != 2) error_with_id(kId, "enurotate: C must be a matrix");
 
   geomex::RotateRequest request;
   const char *refused = geomex::checkRotateRequest(
       cov.rows(), cov.columns(), groups.data(), groups.numel(), rotations.numel(),
       args(3).double_value(), request);
-  if (refused) error_with_id(kId, "__enu_rotate__: %s", refused);
+  if (refused) error_with_id(kId, "enurotate: %s", refused);
 
   const std::size_t m = request.groups.size();
   const octave_idx_type n = static_cast<octave_idx_type>(3 * m);

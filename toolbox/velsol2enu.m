@@ -1,108 +1,108 @@
-## -*- texinfo -*-
-## @deftypefn  {} {@var{enu} =} velsol2enu (@var{sol})
-## @deftypefnx {} {@var{enu} =} velsol2enu (@var{sol}, @var{name}, @var{value}, @dots{})
-## Station velocities of a solution in local east/north/up, with their full
-## covariance and horizontal error ellipses.
-##
-## @var{sol} is the result of @code{readvelsol}.  Each parameter group
-## (@code{sol.site}, @code{sol.vel}) is matched by its 8-character name to
-## the station record of the same name (@code{sol.station}); its velocity
-## and covariance are rotated into east/north/up at that record's geodetic
-## latitude and longitude (@code{sol.llh}).
-##
-## @itemize
-## @item A group whose name no station record carries has no position to
-## rotate at: it is left out of the result, with the warning
-## @code{velsol2enu:nostation} naming it.
-## @item A group whose name several station records carry uses the last of
-## them (as @code{readvelsol} does for the reference station), with the
-## warning @code{velsol2enu:duplicatestation}.
-## @end itemize
-##
-## Both warnings can be silenced with @code{warning ("off", id)}.
-##
-## The result @var{enu} is a scalar struct with one row per kept group, in
-## the order of @code{sol.site}:
-##
-## @table @code
-## @item name
-## station names (cell, 8 characters as in the file)
-## @item group, record
-## index of each row in @code{sol.site} and of its station record in
-## @code{sol.station}
-## @item lat, lon, height
-## position on WGS 84 (degrees, metres)
-## @item ve, vn, vu
-## east, north and up velocity, in the file's unit (m/yr)
-## @item cov
-## 3m x 3m covariance of all of them, rows 3i-2 to 3i east, north, up of
-## row i: @math{R C R'} with @var{R} block-diagonal (one rotation per
-## station), every cross-station term included
-## @item se, sn, su, rho_en
-## standard deviations and the east/north correlation (0 where a standard
-## deviation is 0)
-## @item smaj, smin, azim
-## semi-major and semi-minor axis of the horizontal error ellipse (m/yr) at
-## the chosen confidence, and the azimuth of the major axis in degrees
-## clockwise from north, in [0, 180)
-## @item confidence, scale
-## the confidence and the factor applied to the standard ellipse
-## @item relative
-## true for velocities relative to the reference station
-## @item refname, reflat, reflon, reference
-## the reference station's name and position (NaN without a station
-## record) and the row of its group in the result (0 if it has none)
-## @end table
-##
-## Options:
-##
-## @table @asis
-## @item @qcode{"confidence"}, @var{p}
-## Probability that the true horizontal velocity lies inside the ellipse,
-## 0 < @var{p} < 1, default 0.95.  The axes are the square roots of the
-## eigenvalues of each east/north 2 x 2 block times
-## @math{k = sqrt (-2 log (1 - p))}, the chi-square quantile with two
-## degrees of freedom, in double precision: @math{k = 2.4477} at 95 %.
-## (@code{brisol} keeps the legacy fixed 2.448 and single precision, so its
-## axes are larger by a factor 1.00012.)
-##
-## @item @qcode{"relative"}, @var{tf}
-## With true, velocities relative to the reference station's,
-## @math{V_i - V_ref}, each expressed in its own station's east/north/up.
-## The covariance is then that of those differences,
-## @math{C_ii - C_i,ref - C_ref,i + C_ref,ref} (and likewise for every
-## cross term) rotated the same way: the reference station's row of the
-## result is exactly zero, velocity and covariance alike, and its ellipse
-## has zero axes.  An error @code{velsol2enu:noreference} if the reference
-## station has no velocity parameters.
-## @end table
-##
-## Only the lower triangle of @code{sol.cov} is read (a covariance is
-## symmetric); @code{cov} comes out exactly symmetric.  The rotation of the
-## covariance runs in compiled code when the helper @code{__enu_rotate__}
-## is on the path, in plain Octave code otherwise (far slower at thousands
-## of stations, same results to rounding).
-##
-## Errors: @code{velsol2enu:notvelsol} for an argument that is not a
-## @code{readvelsol} result, @code{velsol2enu:option} for an unknown or
-## malformed option.
-##
-## Example:
-## @example
-## @group
-## sol = readvelsol ("example.sol");
-## enu = velsol2enu (sol, "confidence", 0.99);
-## [1e3 * [enu.ve, enu.vn], 1e3 * [enu.smaj, enu.smin], enu.azim]
-## @end group
-## @end example
-## @seealso{readvelsol, writevelo, plotvelo, velomap, brisol}
-## @end deftypefn
+% -*- texinfo -*-
+% @deftypefn  {} {@var{enu} =} velsol2enu (@var{sol})
+% @deftypefnx {} {@var{enu} =} velsol2enu (@var{sol}, @var{name}, @var{value}, @dots{})
+% Station velocities of a solution in local east/north/up, with their full
+% covariance and horizontal error ellipses.
+%
+% @var{sol} is the result of @code{readvelsol}.  Each parameter group
+% (@code{sol.site}, @code{sol.vel}) is matched by its 8-character name to
+% the station record of the same name (@code{sol.station}); its velocity
+% and covariance are rotated into east/north/up at that record's geodetic
+% latitude and longitude (@code{sol.llh}).
+%
+% @itemize
+% @item A group whose name no station record carries has no position to
+% rotate at: it is left out of the result, with the warning
+% @code{velsol2enu:nostation} naming it.
+% @item A group whose name several station records carry uses the last of
+% them (as @code{readvelsol} does for the reference station), with the
+% warning @code{velsol2enu:duplicatestation}.
+% @end itemize
+%
+% Both warnings can be silenced with @code{warning ('off', id)}.
+%
+% The result @var{enu} is a scalar struct with one row per kept group, in
+% the order of @code{sol.site}:
+%
+% @table @code
+% @item name
+% station names (cell, 8 characters as in the file)
+% @item group, record
+% index of each row in @code{sol.site} and of its station record in
+% @code{sol.station}
+% @item lat, lon, height
+% position on WGS 84 (degrees, metres)
+% @item ve, vn, vu
+% east, north and up velocity, in the file's unit (m/yr)
+% @item cov
+% 3m x 3m covariance of all of them, rows 3i-2 to 3i east, north, up of
+% row i: @math{R C R'} with @var{R} block-diagonal (one rotation per
+% station), every cross-station term included
+% @item se, sn, su, rho_en
+% standard deviations and the east/north correlation (0 where a standard
+% deviation is 0)
+% @item smaj, smin, azim
+% semi-major and semi-minor axis of the horizontal error ellipse (m/yr) at
+% the chosen confidence, and the azimuth of the major axis in degrees
+% clockwise from north, in [0, 180)
+% @item confidence, scale
+% the confidence and the factor applied to the standard ellipse
+% @item relative
+% true for velocities relative to the reference station
+% @item refname, reflat, reflon, reference
+% the reference station's name and position (NaN without a station
+% record) and the row of its group in the result (0 if it has none)
+% @end table
+%
+% Options:
+%
+% @table @asis
+% @item @qcode{'confidence'}, @var{p}
+% Probability that the true horizontal velocity lies inside the ellipse,
+% 0 < @var{p} < 1, default 0.95.  The axes are the square roots of the
+% eigenvalues of each east/north 2 x 2 block times
+% @math{k = sqrt (-2 log (1 - p))}, the chi-square quantile with two
+% degrees of freedom, in double precision: @math{k = 2.4477} at 95 %.
+% (@code{brisol} keeps the legacy fixed 2.448 and single precision, so its
+% axes are larger by a factor 1.00012.)
+%
+% @item @qcode{'relative'}, @var{tf}
+% With true, velocities relative to the reference station's,
+% @math{V_i - V_ref}, each expressed in its own station's east/north/up.
+% The covariance is then that of those differences,
+% @math{C_ii - C_i,ref - C_ref,i + C_ref,ref} (and likewise for every
+% cross term) rotated the same way: the reference station's row of the
+% result is exactly zero, velocity and covariance alike, and its ellipse
+% has zero axes.  An error @code{velsol2enu:noreference} if the reference
+% station has no velocity parameters.
+% @end table
+%
+% Only the lower triangle of @code{sol.cov} is read (a covariance is
+% symmetric); @code{cov} comes out exactly symmetric.  The rotation of the
+% covariance runs in compiled code when the toolbox's private helper
+% @code{enurotate} is built, in plain code otherwise (far slower at thousands
+% of stations, same results to rounding).
+%
+% Errors: @code{velsol2enu:notvelsol} for an argument that is not a
+% @code{readvelsol} result, @code{velsol2enu:option} for an unknown or
+% malformed option, @code{velsol2enu:usage} for a call without @var{sol}.
+%
+% Example:
+% @example
+% @group
+% sol = readvelsol ('example.sol');
+% enu = velsol2enu (sol, 'confidence', 0.99);
+% [1e3 * [enu.ve, enu.vn], 1e3 * [enu.smaj, enu.smin], enu.azim]
+% @end group
+% @end example
+% @seealso{readvelsol, writevelo, plotvelo, velomap, brisol}
+% @end deftypefn
 
 function enu = velsol2enu (sol, varargin)
   if (nargin < 1)
-    print_usage ();
-  endif
-  [p, relative] = parse_options (varargin);
+    error ('velsol2enu:usage', 'Invalid call to velsol2enu: enu = velsol2enu (sol, ...)');
+  end
+  [p, relative] = parse_options (strings_to_chars (varargin));
   check_velsol (sol);
 
   [record, group] = match_records (sol.station, sol.site);
@@ -117,30 +117,33 @@ function enu = velsol2enu (sol, varargin)
   enu.lon = llh(:, 2);
   enu.height = llh(:, 3);
 
-  ## The reference station and, if it has one, its group's row.
+  % The reference station and, if it has one, its group's row.
   enu.refname = sol.refname;
-  enu.reflat = enu.reflon = NaN;
+  enu.reflon = NaN;
+  enu.reflat = NaN;
   enu.reference = 0;
   if (sol.refstation > 0)
     enu.reflat = sol.llh(sol.refstation, 1);
     enu.reflon = sol.llh(sol.refstation, 2);
-    r = find (strcmp (enu.name, sol.station{sol.refstation}), 1, "last");
-    if (! isempty (r))
+    r = find (strcmp (enu.name, sol.station{sol.refstation}), 1, 'last');
+    if (~isempty (r))
       enu.reference = r;
-    endif
-  endif
+    end
+  end
   if (relative && enu.reference == 0)
-    error ("velsol2enu:noreference",
-           "velsol2enu: reference station '%s' has no velocity parameters: no relative velocities",
+    error ('velsol2enu:noreference', ...
+           'velsol2enu: reference station ''%s'' has no velocity parameters: no relative velocities', ...
            sol.refname);
-  endif
+  end
 
   v = sol.vel(group, :);
+  ref = 0;
   if (relative)
-    v -= v(enu.reference, :);
-  endif
-  ## R v with the horizontal part factored out, t = cos(lon) vx + sin(lon) vy:
-  ## fewer roundings than the rows of R written out.
+    ref = enu.reference;
+    v = v - v(ref, :);
+  end
+  % R v with the horizontal part factored out, t = cos(lon) vx + sin(lon) vy:
+  % fewer roundings than the rows of R written out.
   [sp, cp] = sincosd (enu.lat);
   [sl, cl] = sincosd (enu.lon);
   t = cl .* v(:, 1) + sl .* v(:, 2);
@@ -148,12 +151,7 @@ function enu = velsol2enu (sol, varargin)
   enu.vn = cp .* v(:, 3) - sp .* t;
   enu.vu = cp .* t + sp .* v(:, 3);
 
-  ref = ifelse_scalar (relative, enu.reference, 0);
-  if (exist ("__enu_rotate__") == 3)
-    enu.cov = __enu_rotate__ (sol.cov, group, R, ref);
-  else
-    enu.cov = __enu_rotate_ref__ (sol.cov, group, R, ref);
-  endif
+  enu.cov = rotate_covariance (sol.cov, group, R, ref);
 
   d = reshape (diag (enu.cov), [], 1);
   var_e = d(1:3:end);
@@ -165,9 +163,9 @@ function enu = velsol2enu (sol, varargin)
   enu.rho_en = cov_en ./ (enu.se .* enu.sn);
   enu.rho_en(enu.se == 0 | enu.sn == 0) = 0;
 
-  ## Eigenvalues of [var_e cov_en; cov_en var_n] in closed form; the major
-  ## axis lies at 0.5 atan2 (2 cov_en, var_e - var_n) from east,
-  ## counterclockwise.
+  % Eigenvalues of [var_e cov_en; cov_en var_n] in closed form; the major
+  % axis lies at 0.5 atan2 (2 cov_en, var_e - var_n) from east,
+  % counterclockwise.
   k = sqrt (-2 * log1p (-p));
   mid = (var_e + var_n) / 2;
   half = hypot ((var_e - var_n) / 2, cov_en);
@@ -177,107 +175,118 @@ function enu = velsol2enu (sol, varargin)
   enu.confidence = p;
   enu.scale = k;
   enu.relative = relative;
-endfunction
+end
 
-function v = ifelse_scalar (cond, a, b)
-  if (cond)
-    v = a;
-  else
-    v = b;
-  endif
-endfunction
+% The compiled helper where it was built (private/enurotate: an oct-file in
+% Octave, a MEX file in MATLAB), else the plain version.  Calling it and
+% catching "undefined" works alike in both hosts and for private functions,
+% which exist () does not promise.  Any other failure of the helper is
+% reported, not hidden behind the slow path.
+function Y = rotate_covariance (C, group, R, ref)
+  try
+    Y = enurotate (C, group, R, ref);
+  catch err
+    if (~any (strcmp (err.identifier, {'Octave:undefined-function', 'MATLAB:UndefinedFunction'})))
+      rethrow (err);
+    end
+    Y = enurotate_ref (C, group, R, ref);
+  end
+end
 
 function [p, relative] = parse_options (opts)
   p = 0.95;
   relative = false;
-  if (mod (numel (opts), 2) != 0)
-    error ("velsol2enu:option", "velsol2enu: options come in name/value pairs");
-  endif
+  if (mod (numel (opts), 2) ~= 0)
+    error ('velsol2enu:option', 'velsol2enu: options come in name/value pairs');
+  end
   for i = 1:2:numel (opts)
     name = opts{i};
     value = opts{i + 1};
-    if (! ischar (name) || rows (name) > 1)
-      error ("velsol2enu:option", "velsol2enu: option names must be strings");
-    endif
+    if (~ischar (name) || size (name, 1) > 1)
+      error ('velsol2enu:option', 'velsol2enu: option names must be strings');
+    end
     switch (lower (name))
-      case "confidence"
-        if (! (isnumeric (value) && isreal (value) && isscalar (value)
-               && value > 0 && value < 1))
-          error ("velsol2enu:option",
-                 "velsol2enu: confidence must be a number between 0 and 1 (exclusive)");
-        endif
+      case 'confidence'
+        if (~(isnumeric (value) && isreal (value) && isscalar (value) ...
+              && value > 0 && value < 1))
+          error ('velsol2enu:option', ...
+                 'velsol2enu: confidence must be a number between 0 and 1 (exclusive)');
+        end
         p = double (value);
-      case "relative"
-        if (! ((islogical (value) || isnumeric (value)) && isscalar (value)
-               && any (value == [0, 1])))
-          error ("velsol2enu:option", "velsol2enu: relative must be true or false");
-        endif
+      case 'relative'
+        if (~((islogical (value) || isnumeric (value)) && isscalar (value) ...
+              && any (value == [0, 1])))
+          error ('velsol2enu:option', 'velsol2enu: relative must be true or false');
+        end
         relative = logical (value);
       otherwise
-        error ("velsol2enu:option", "velsol2enu: unknown option '%s'", name);
-    endswitch
-  endfor
-endfunction
+        error ('velsol2enu:option', 'velsol2enu: unknown option ''%s''', name);
+    end
+  end
+end
 
-## A readvelsol result: the fields it always has, with sizes that agree.
-## The user may have dropped stations or groups, so the counts of the two
-## lists are not tied to each other.
+% A readvelsol result: the fields it always has, with sizes that agree.
+% The user may have dropped stations or groups, so the counts of the two
+% lists are not tied to each other.
 function check_velsol (sol)
-  bad = @(why) error ("velsol2enu:notvelsol",
-                      "velsol2enu: SOL is not a readvelsol result: %s", why);
-  if (! (isstruct (sol) && isscalar (sol)))
-    bad ("not a scalar struct");
-  endif
-  fields = {"refname", "station", "llh", "refstation", "site", "vel", "cov"};
-  missing = fields(! isfield (sol, fields));
-  if (! isempty (missing))
-    bad (sprintf ("no field %s", strjoin (missing, ", ")));
-  endif
+  bad = @(why) error ('velsol2enu:notvelsol', ...
+                      'velsol2enu: SOL is not a readvelsol result: %s', why);
+  if (~(isstruct (sol) && isscalar (sol)))
+    bad ('not a scalar struct');
+  end
+  fields = {'refname', 'station', 'llh', 'refstation', 'site', 'vel', 'cov'};
+  missing = fields(~isfield (sol, fields));
+  if (~isempty (missing))
+    bad (sprintf ('no field %s', strjoin (missing, ', ')));
+  end
   ns = numel (sol.station);
   m = numel (sol.site);
-  if (! iscellstr (sol.station) || ! iscellstr (sol.site))
-    bad ("station and site must be cell arrays of names");
-  elseif (! (isnumeric (sol.llh) && isreal (sol.llh) && rows (sol.llh) == ns
-             && columns (sol.llh) >= 2))
-    bad ("llh must have one row (latitude, longitude, height) per station record");
-  elseif (! (isnumeric (sol.vel) && isreal (sol.vel) && isequal (size (sol.vel), [m, 3])))
-    bad ("vel must have one row of three values per parameter group");
-  elseif (! (isa (sol.cov, "double") && isreal (sol.cov) && ! issparse (sol.cov)
-             && isequal (size (sol.cov), [3 * m, 3 * m])))
-    bad ("cov must be a full real double matrix of three rows and columns per group");
-  elseif (! (isnumeric (sol.refstation) && isscalar (sol.refstation)
-             && any (sol.refstation == 0:ns)))
-    bad ("refstation must be 0 or the index of a station record");
-  endif
-endfunction
+  if (~iscellstr (sol.station) || ~iscellstr (sol.site))
+    bad ('station and site must be cell arrays of names');
+  elseif (~(isnumeric (sol.llh) && isreal (sol.llh) && size (sol.llh, 1) == ns ...
+            && size (sol.llh, 2) >= 2))
+    bad ('llh must have one row (latitude, longitude, height) per station record');
+  elseif (~(isnumeric (sol.vel) && isreal (sol.vel) && isequal (size (sol.vel), [m, 3])))
+    bad ('vel must have one row of three values per parameter group');
+  elseif (~(isa (sol.cov, 'double') && isreal (sol.cov) && ~issparse (sol.cov) ...
+            && isequal (size (sol.cov), [3 * m, 3 * m])))
+    bad ('cov must be a full real double matrix of three rows and columns per group');
+  elseif (~(isnumeric (sol.refstation) && isscalar (sol.refstation) ...
+            && any (sol.refstation == 0:ns)))
+    bad ('refstation must be 0 or the index of a station record');
+  end
+end
 
-## For each group that has a station record: the group's index and the
-## record's (the last of that name).  Warns about the rest.
+% For each group that has a station record: the group's index and the
+% record's (the last of that name).  Warns about the rest.
 function [record, group] = match_records (station, site)
   station = station(:);
   site = site(:);
-  [names, ~, which] = unique (station);
-  last = accumarray (which, (1:numel (station))', [numel(names), 1], @max);
-  count = accumarray (which, 1, [numel(names), 1]);
+  [names, ~, slot] = unique (station);
+  last = accumarray (slot(:), (1:numel (station))', [numel(names), 1], @max);
+  count = accumarray (slot(:), 1, [numel(names), 1]);
   [found, at] = ismember (site, names);
-  if (any (! found))
-    warning ("velsol2enu:nostation",
-             "velsol2enu: no station record for parameter group(s) %s: left out",
-             strjoin (strcat ("'", site(! found), "'"), ", "));
-  endif
+  % strjoin wants a row in MATLAB.
+  if (any (~found))
+    lost = strcat ('''', site(~found), '''');
+    warning ('velsol2enu:nostation', ...
+             'velsol2enu: no station record for parameter group(s) %s: left out', ...
+             strjoin (lost(:)', ', '));
+  end
   many = found;
   many(found) = count(at(found)) > 1;
   if (any (many))
-    warning ("velsol2enu:duplicatestation",
-             "velsol2enu: several station records named %s: the last one is used",
-             strjoin (unique (strcat ("'", site(many), "'")), ", "));
-  endif
+    dup = unique (strcat ('''', site(many), ''''));
+    warning ('velsol2enu:duplicatestation', ...
+             'velsol2enu: several station records named %s: the last one is used', ...
+             strjoin (dup(:)', ', '));
+  end
   group = find (found);
   record = last(at(found));
-endfunction
+end
 
-## R(:, :, i): rows the unit vectors east, north and up at geodetic latitude
-## and longitude (degrees) in Earth-centred X/Y/Z.
+% R(:, :, i): rows the unit vectors east, north and up at geodetic latitude
+% and longitude (degrees) in Earth-centred X/Y/Z.
 function R = enu_rotations (lat, lon)
   m = numel (lat);
   [sp, cp] = sincosd (lat);
@@ -286,14 +295,14 @@ function R = enu_rotations (lat, lon)
   R(1, 1, :) = -sl;       R(1, 2, :) = cl;        R(1, 3, :) = 0;
   R(2, 1, :) = -sp .* cl; R(2, 2, :) = -sp .* sl; R(2, 3, :) = cp;
   R(3, 1, :) = cp .* cl;  R(3, 2, :) = cp .* sl;  R(3, 3, :) = sp;
-endfunction
+end
 
-## Sine and cosine of X degrees, to within an ulp or so everywhere: X is
-## first reduced (exactly) to the nearest multiple of 90 degrees, so that
-## near 180 degrees, say, the sine comes from the small remainder rather
-## than from sin (pi - tiny), which inherits the rounding of pi (several
-## ulps in sind and in sin (deg2rad (x)) alike).  Exact zeros and ones at
-## multiples of 90 degrees: the poles and the antimeridian.
+% Sine and cosine of X degrees, to within an ulp or so everywhere: X is
+% first reduced (exactly) to the nearest multiple of 90 degrees, so that
+% near 180 degrees, say, the sine comes from the small remainder rather
+% than from sin (pi - tiny), which inherits the rounding of pi (several
+% ulps in sind and in sin (deg2rad (x)) alike).  Exact zeros and ones at
+% multiples of 90 degrees: the poles and the antimeridian.
 function [s, c] = sincosd (x)
   q = round (x / 90);
   r = (x - 90 * q) * (pi / 180);
@@ -304,4 +313,4 @@ function [s, c] = sincosd (x)
   s(q == 1) = cr(q == 1);  c(q == 1) = -sr(q == 1);
   s(q == 2) = -sr(q == 2); c(q == 2) = -cr(q == 2);
   s(q == 3) = -cr(q == 3); c(q == 3) = sr(q == 3);
-endfunction
+end

@@ -1,9 +1,13 @@
 ## velsol2enu against independent peers: octave-mapping's ecef2enuv for the
 ## velocities, Octave's eig and brisol for the ellipses, the plain Octave
-## rotation for the compiled one, and what a rotation must preserve.
+## rotation for the compiled one, and what a rotation must preserve.  The
+## helpers are private to the toolbox; the tests put their folder on the
+## path to call them directly.
 
-%!shared sol, enu, m
+%!shared sol, enu, m, priv
 %! addpath (fullfile (getenv ("GEOMEX_SOURCE_DIR"), "tests", "octave"));
+%! priv = fullfile (fileparts (which ("velsol2enu")), "private");
+%! addpath (priv);
 %! ## Stations all over the globe: both poles, the equator, the
 %! ## antimeridian from both sides, Greenwich, and random places; enough of
 %! ## them (300) for the compiled rotation to share its work among threads.
@@ -46,19 +50,35 @@
 %! R = randn (3, 3, 5);
 %! g = [7; 2; 150; 3; 99];
 %! for ref = [0, 4]
-%!   Y = __enu_rotate__ (sol.cov, g, R, ref);
-%!   Z = __enu_rotate_ref__ (sol.cov, g, R, ref);
+%!   Y = enurotate (sol.cov, g, R, ref);
+%!   Z = enurotate_ref (sol.cov, g, R, ref);
 %!   assert (Y, Z, 1e-15 * max (abs (Z(:))));
 %!   assert (issymmetric (Y));
 %! endfor
-%! mexdir = fullfile (fileparts (fileparts (which ("__enu_rotate__"))), "enu", "mex");
-%! Y = __enu_rotate__ (sol.cov, g, R, 4);
+%! mexdir = fullfile (fileparts (fileparts (which ("velsol2enu"))), "enu", "mex");
+%! Y = enurotate (sol.cov, g, R, 4);
 %! addpath (mexdir);
 %! unwind_protect
-%!   assert (strcmp (fileparts (which ("__enu_rotate__")), mexdir));
-%!   assert (__enu_rotate__ (sol.cov, g, R, 4), Y);
+%!   assert (strcmp (fileparts (which ("enurotate")), mexdir));
+%!   assert (enurotate (sol.cov, g, R, 4), Y);
 %! unwind_protect_cleanup
 %!   rmpath (mexdir);
+%! end_unwind_protect
+
+## The helper is private: velsol2enu reaches the compiled one in private/,
+## the command line does not see it.
+%!test
+%! rmpath (priv);
+%! unwind_protect
+%!   assert (exist ("enurotate"), 0);
+%!   profile clear;
+%!   profile on;
+%!   velsol2enu (sol);
+%!   profile off;
+%!   called = {profile("info").FunctionTable.FunctionName};
+%!   assert (any (strcmp (called, "enurotate")) && ! any (strcmp (called, "enurotate_ref")));
+%! unwind_protect_cleanup
+%!   addpath (priv);
 %! end_unwind_protect
 
 ## What a rotation preserves: exact symmetry, each station block's trace,
@@ -69,7 +89,7 @@
 %! assert (tr (enu.cov), tr (sol.cov), 1e-14 * max (tr (sol.cov)));
 %! [~, notpd] = chol (enu.cov);
 %! assert (notpd, 0);
-%! assert (enu.cov, __enu_rotate_ref__ (sol.cov, (1:m)', rotations (enu), 0), 1e-15 * max (abs (enu.cov(:))));
+%! assert (enu.cov, enurotate_ref (sol.cov, (1:m)', rotations (enu), 0), 1e-15 * max (abs (enu.cov(:))));
 %! assert ([enu.se, enu.sn, enu.su] .^ 2, reshape (diag (enu.cov), 3, [])', eps);
 
 ## Relative velocities: differences to the reference, their covariance
@@ -145,9 +165,9 @@
 %!error <unknown option 'scale'> velsol2enu (sol, "scale", 2)
 %!error <confidence must be> velsol2enu (sol, "confidence", 1)
 %!error <name/value pairs> velsol2enu (sol, "relative")
-%!error <group number outside> __enu_rotate__ (eye (6), 3, eye (3), 0)
-%!error <one 3 x 3 rotation per group> __enu_rotate__ (eye (6), [1; 2], eye (3), 0)
-%!error <full real double> __enu_rotate__ (single (eye (6)), 1, eye (3), 0)
+%!error <group number outside> enurotate (eye (6), 3, eye (3), 0)
+%!error <one 3 x 3 rotation per group> enurotate (eye (6), [1; 2], eye (3), 0)
+%!error <full real double> enurotate (single (eye (6)), 1, eye (3), 0)
 %!test
 %! s = sol;
 %! s.site{1} = "OTHER   ";
