@@ -42,7 +42,7 @@ for dir in host ellipse reader; do
   files=("$root/$dir/"*.h "$root/$dir/"*.cpp)
   [ ${#files[@]} -eq 0 ] || cp "${files[@]}" "$stage/src/$dir/"
 done
-for needed in host/mexgate.h host/mexversion.cpp ellipse/brisol_gateway.cpp reader/tosqumg.cpp; do
+for needed in host/mexgate.h host/mexversion.cpp ellipse/brisol_gateway.cpp reader/tosqumg_gateway.cpp; do
   if [ ! -f "$stage/src/$needed" ]; then
     echo "package.sh: $needed is missing from the tree" >&2
     exit 1
