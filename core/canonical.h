@@ -7,7 +7,6 @@
 
 #include <cfloat>
 #include <charconv>
-#include <cstddef>
 #include <cstdint>
 #include <limits>
 
@@ -21,13 +20,18 @@ namespace geomex {
 // (the x87 unit, FLT_EVAL_METHOD 2) the product is rounded to 64 bits of
 // significand first and to 53 on storing, which can differ from the
 // correctly rounded value in the last place.
-static_assert(FLT_EVAL_METHOD == 0, "double arithmetic must be evaluated in double (FLT_EVAL_METHOD 0)");
+static_assert(FLT_EVAL_METHOD == 0,
+              "double arithmetic must be evaluated in double (FLT_EVAL_METHOD 0)");
 static_assert(std::numeric_limits<double>::is_iec559 && std::numeric_limits<double>::digits == 53,
               "double must be the IEEE 754 binary64 format");
 // Fast-math and contraction rewrite the arithmetic that must match the
-// legacy routines bit for bit (see CMakeLists.txt and sources.mk).
+// legacy routines bit for bit (see the flags in cmake/sources.mk).
 #if defined(__FAST_MATH__) || defined(_M_FP_FAST) || defined(_M_FP_CONTRACT)
 #error "build without -ffast-math, /fp:fast and /fp:contract: results must be bit for bit"
+#endif
+// Visual C++ before 2022 fuses a*b+c even under /fp:precise where FMA is there.
+#if defined(_MSC_VER) && !defined(__clang__) && _MSC_VER < 1930 && defined(__AVX2__)
+#error "Visual C++ before 2022 contracts a*b+c under /arch:AVX2: build without /arch:AVX2"
 #endif
 
 // Integers up to 2^53 (2 to the number of significand bits) are exact doubles.
@@ -97,7 +101,8 @@ inline bool parseCanonicalE15(const char *field, int width, double &out) {
   // Fifteen digits: eight, then seven (the eighth byte loaded is the E).
   const uint64_t c1 = load8(frac), c2 = load8(frac + kChunkChars);
   if (leadingDigits(c1) != kChunkChars || leadingDigits(c2) != kSecondChunkDigits) return false;
-  constexpr uint64_t kLeadWeight = pow10u(kFraction), kFirstChunkWeight = pow10u(kSecondChunkDigits);
+  constexpr uint64_t kLeadWeight = pow10u(kFraction);
+  constexpr uint64_t kFirstChunkWeight = pow10u(kSecondChunkDigits);
   const uint64_t m = l * kLeadWeight + eightDigitValue(c1) * kFirstChunkWeight +
                      leadingDigitValue(c2, kSecondChunkDigits);
   const int e = static_cast<int>(e1 * 10 + e2);

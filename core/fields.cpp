@@ -22,7 +22,8 @@ constexpr uint64_t kGatherLimit = pow10u(18);
 
 // 10^0 to 10^kChunkChars: the scale of the up to eight digits of one chunk.
 constexpr uint64_t kPow10u[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
-static_assert(sizeof kPow10u / sizeof kPow10u[0] == kChunkChars + 1, "one power for each digit count");
+static_assert(sizeof kPow10u / sizeof kPow10u[0] == kChunkChars + 1,
+              "one power of ten for each digit count of a chunk");
 
 // Below this a significand takes a whole chunk more and stays under
 // kGatherLimit.
