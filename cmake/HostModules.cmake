@@ -1,13 +1,20 @@
-# Builds host extension modules (MEX files) for every host found.
+# Builds host extension modules for every host found.
 #
-#   add_host_module(NAME <name> SOURCES <src>... [LINK <lib>...])
+#   add_host_module(NAME <name> [MEX <src>...] [OCT <src>...] [LINK <lib>...])
 #
-# Octave: found through mkoctfile; the module is a plain shared object named
-# <name>.mex in ${MEX_OUTPUT_DIR}, linked against nothing (Octave resolves the
-# MEX API from the running process).
-# MATLAB: where FindMatlab finds an installation, the same sources are also
-# built with matlab_add_mex into ${MATLAB_MEX_OUTPUT_DIR}.  MATLAB is never
-# required.
+# MEX: the sources of a MEX gateway (mexFunction); OCT: those of an Octave
+# oct-file gateway (DEFUN_DLD).  CMakeLists.txt calls this for each module of
+# cmake/sources.mk (<name>_MEX, <name>_OCT, <name>_LIBS).
+#
+# Octave: found through mkoctfile.  The module is a plain shared object in
+# ${MEX_OUTPUT_DIR}, linked against nothing where Octave resolves its API from
+# the running process (Linux): <name>.oct built from OCT where it is given,
+# otherwise <name>.mex built from MEX.  A module with both also gets its MEX
+# gateway built for Octave (target <name>_mexgate) into
+# ${MEX_GATEWAY_OUTPUT_DIR}, so that it compiles and can be tested without
+# MATLAB.
+# MATLAB: where FindMatlab finds an installation, MEX is also built with
+# matlab_add_mex into ${MATLAB_MEX_OUTPUT_DIR}.  MATLAB is never required.
 
 find_program(MKOCTFILE_EXECUTABLE NAMES mkoctfile)
 find_program(OCTAVE_CLI_EXECUTABLE NAMES octave-cli)
@@ -20,6 +27,12 @@ if(MKOCTFILE_EXECUTABLE)
     message(WARNING "mkoctfile found, but Octave's mex.h is missing (install liboctave-dev)")
     set(OCTAVE_INCLUDE_DIR "")
   endif()
+  # What an oct-file links where the platform wants its libraries named
+  # (empty on Debian, where Octave resolves them at load time).
+  execute_process(COMMAND ${MKOCTFILE_EXECUTABLE} -p OCT_LINK_DEPS
+                  OUTPUT_VARIABLE _oct_link_deps
+                  OUTPUT_STRIP_TRAILING_WHITESPACE)
+  separate_arguments(OCTAVE_OCT_LINK_DEPS UNIX_COMMAND "${_oct_link_deps}")
 endif()
 
 option(WITH_MATLAB "Also build MATLAB MEX files where MATLAB is found" ON)
@@ -28,6 +41,8 @@ if(WITH_MATLAB)
 endif()
 
 set(MEX_OUTPUT_DIR "${CMAKE_BINARY_DIR}/mex" CACHE PATH "Where the Octave modules go")
+set(MEX_GATEWAY_OUTPUT_DIR "${CMAKE_BINARY_DIR}/mex-gateways" CACHE PATH
+    "Where the Octave builds of the MEX gateways of modules with an oct-file gateway go")
 set(MATLAB_MEX_OUTPUT_DIR "${CMAKE_BINARY_DIR}/matlab" CACHE PATH "Where the MATLAB modules go")
 
 if(OCTAVE_INCLUDE_DIR)
@@ -39,20 +54,46 @@ if(Matlab_FOUND)
   message(STATUS "MATLAB found at ${Matlab_ROOT_DIR}: MATLAB modules are built too")
 endif()
 
+# One Octave module: a shared object named <file_name><suffix> in <dir>.
+function(_add_octave_module target file_name suffix dir)
+  cmake_parse_arguments(O "" "" "SOURCES;LINK;INCLUDES;LINK_OPTIONS" ${ARGN})
+  add_library(${target} MODULE ${O_SOURCES})
+  target_include_directories(${target} PRIVATE ${O_INCLUDES})
+  target_link_libraries(${target} PRIVATE ${O_LINK})
+  target_link_options(${target} PRIVATE ${O_LINK_OPTIONS})
+  set_target_properties(${target} PROPERTIES
+    PREFIX "" OUTPUT_NAME "${file_name}" SUFFIX "${suffix}"
+    LIBRARY_OUTPUT_DIRECTORY "${dir}")
+endfunction()
+
 function(add_host_module)
-  cmake_parse_arguments(M "" "NAME" "SOURCES;LINK" ${ARGN})
-  if(OCTAVE_INCLUDE_DIR)
-    add_library(${M_NAME} MODULE ${M_SOURCES})
-    target_include_directories(${M_NAME} PRIVATE "${OCTAVE_INCLUDE_DIR}")
-    target_link_libraries(${M_NAME} PRIVATE ${M_LINK})
-    set_target_properties(${M_NAME} PROPERTIES
-      PREFIX "" SUFFIX ".mex"
-      LIBRARY_OUTPUT_DIRECTORY "${MEX_OUTPUT_DIR}")
+  cmake_parse_arguments(M "" "NAME" "MEX;OCT;LINK" ${ARGN})
+  if(NOT M_MEX AND NOT M_OCT)
+    message(FATAL_ERROR "module ${M_NAME}: neither ${M_NAME}_MEX nor ${M_NAME}_OCT in cmake/sources.mk")
   endif()
-  if(Matlab_FOUND)
-    # The separate-complex API (R2017b) keeps mxGetPr returning the real parts.
-    matlab_add_mex(NAME ${M_NAME}_matlab SRC ${M_SOURCES}
-                   OUTPUT_NAME ${M_NAME} LINK_TO ${M_LINK} R2017b)
+  if(OCTAVE_INCLUDE_DIR)
+    if(M_OCT)
+      if(NOT MSVC)
+        set_source_files_properties(${M_OCT} PROPERTIES COMPILE_OPTIONS "${GEOMEX_GNU_OCT_FLAGS}")
+      endif()
+      # oct.h is included as <oct.h> or <octave/oct.h>.
+      get_filename_component(_octave_parent "${OCTAVE_INCLUDE_DIR}" DIRECTORY)
+      _add_octave_module(${M_NAME} ${M_NAME} ".oct" "${MEX_OUTPUT_DIR}"
+        SOURCES ${M_OCT} LINK ${M_LINK}
+        INCLUDES "${OCTAVE_INCLUDE_DIR}" "${_octave_parent}"
+        LINK_OPTIONS ${OCTAVE_OCT_LINK_DEPS})
+      if(M_MEX)
+        _add_octave_module(${M_NAME}_mexgate ${M_NAME} ".mex" "${MEX_GATEWAY_OUTPUT_DIR}"
+          SOURCES ${M_MEX} LINK ${M_LINK} INCLUDES "${OCTAVE_INCLUDE_DIR}")
+      endif()
+    else()
+      _add_octave_module(${M_NAME} ${M_NAME} ".mex" "${MEX_OUTPUT_DIR}"
+        SOURCES ${M_MEX} LINK ${M_LINK} INCLUDES "${OCTAVE_INCLUDE_DIR}")
+    endif()
+  endif()
+  if(Matlab_FOUND AND M_MEX)
+    matlab_add_mex(NAME ${M_NAME}_matlab SRC ${M_MEX}
+                   OUTPUT_NAME ${M_NAME} LINK_TO ${M_LINK} ${GEOMEX_MATLAB_API})
     # A MEX file is a LIBRARY artifact on Linux and macOS, a RUNTIME one
     # (a DLL) on Windows.
     set_target_properties(${M_NAME}_matlab PROPERTIES

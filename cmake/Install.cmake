@@ -10,6 +10,7 @@
 # cmake --install <build> --prefix <P> puts each host's modules and help
 # files in one folder, ready for addpath:
 #   <P>/lib/geodesy-mex/octave/   brisol.mex  brisol.m  tosqumg.mex  tosqumg.m
+#                                 (<name>.oct for a module with an oct-file gateway)
 #   <P>/lib/geodesy-mex/matlab/   brisol.mexa64 ... (where MATLAB was found)
 #   <P>/share/doc/geodesy-mex/    README.md, COPYING and the notes in docs/
 
@@ -18,9 +19,8 @@ set(GEOMEX_INSTALL_DIR "lib/geodesy-mex" CACHE STRING
 set(GEOMEX_INSTALL_DOCDIR "share/doc/geodesy-mex" CACHE STRING
     "Folder under the install prefix for the documentation")
 
-set(_geomex_modules brisol tosqumg)
-
-foreach(_name IN LISTS _geomex_modules)
+# The modules of cmake/sources.mk.
+foreach(_name IN LISTS GEOMEX_MODULES)
   set(_help "${PROJECT_SOURCE_DIR}/help/${_name}.m")
   if(TARGET ${_name})
     configure_file("${_help}" "${MEX_OUTPUT_DIR}/${_name}.m" COPYONLY)
