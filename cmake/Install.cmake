@@ -10,10 +10,10 @@
 # cmake --install <build> --prefix <P> puts each host's modules and help
 # files in one folder, ready for addpath:
 #   <P>/lib/geodesy-mex/octave/   brisol.mex  brisol.m  tosqumg.mex  tosqumg.m
-#                                 velsol2enu.m ... and private/ (enurotate.oct)
+#                                 (<name>.oct for a module with an oct-file gateway),
+#                                 the toolbox's functions, and private/ with
+#                                 its private functions and compiled helpers
 #   <P>/lib/geodesy-mex/matlab/   brisol.mexa64 ... (where MATLAB was found)
-#                                 velsol2enu.m ... and private/ (enurotate.mexa64)
-# (enu/CMakeLists.txt installs the toolbox and its private helper.)
 #   <P>/share/doc/geodesy-mex/    README.md, COPYING and the notes in docs/
 
 set(GEOMEX_INSTALL_DIR "lib/geodesy-mex" CACHE STRING
@@ -21,9 +21,8 @@ set(GEOMEX_INSTALL_DIR "lib/geodesy-mex" CACHE STRING
 set(GEOMEX_INSTALL_DOCDIR "share/doc/geodesy-mex" CACHE STRING
     "Folder under the install prefix for the documentation")
 
-set(_geomex_modules brisol tosqumg)
-
-foreach(_name IN LISTS _geomex_modules)
+# The modules of cmake/sources.mk.
+foreach(_name IN LISTS GEOMEX_MODULES)
   set(_help "${PROJECT_SOURCE_DIR}/help/${_name}.m")
   if(TARGET ${_name})
     configure_file("${_help}" "${MEX_OUTPUT_DIR}/${_name}.m" COPYONLY)
@@ -49,6 +48,43 @@ foreach(_name IN LISTS _geomex_modules)
             COMPONENT matlab)
     install(FILES "${_matlab_help}"
             DESTINATION "${GEOMEX_INSTALL_DIR}/matlab"
+            COMPONENT matlab)
+  endif()
+endforeach()
+
+# The toolbox: its functions beside the modules, its private functions and
+# compiled helpers in private/ below them (refreshed at every build).
+list(TRANSFORM GEOMEX_TOOLBOX PREPEND "${PROJECT_SOURCE_DIR}/" OUTPUT_VARIABLE _toolbox)
+list(TRANSFORM GEOMEX_TOOLBOX_PRIVATE PREPEND "${PROJECT_SOURCE_DIR}/"
+     OUTPUT_VARIABLE _toolbox_private)
+add_custom_target(toolbox_m ALL
+  COMMAND "${CMAKE_COMMAND}" -E make_directory "${MEX_OUTPUT_DIR}/private"
+  COMMAND "${CMAKE_COMMAND}" -E copy_if_different ${_toolbox} "${MEX_OUTPUT_DIR}"
+  COMMAND "${CMAKE_COMMAND}" -E copy_if_different ${_toolbox_private} "${MEX_OUTPUT_DIR}/private"
+  DEPENDS ${_toolbox} ${_toolbox_private}
+  COMMENT "Copying the toolbox functions to ${MEX_OUTPUT_DIR}"
+  VERBATIM)
+foreach(_host octave matlab)
+  install(FILES ${_toolbox} DESTINATION "${GEOMEX_INSTALL_DIR}/${_host}" COMPONENT ${_host})
+  install(FILES ${_toolbox_private}
+          DESTINATION "${GEOMEX_INSTALL_DIR}/${_host}/private" COMPONENT ${_host})
+endforeach()
+foreach(_name IN LISTS GEOMEX_PRIVATE_MODULES)
+  if(TARGET ${_name})
+    install(TARGETS ${_name} LIBRARY DESTINATION "${GEOMEX_INSTALL_DIR}/octave/private"
+            COMPONENT octave)
+  endif()
+  if(TARGET ${_name}_matlab)
+    # The toolbox's functions beside MATLAB's modules, wherever those land.
+    add_custom_command(TARGET ${_name}_matlab POST_BUILD
+      COMMAND "${CMAKE_COMMAND}" -E copy_if_different ${_toolbox}
+              "$<TARGET_FILE_DIR:${_name}_matlab>/.."
+      COMMAND "${CMAKE_COMMAND}" -E copy_if_different ${_toolbox_private}
+              "$<TARGET_FILE_DIR:${_name}_matlab>"
+      VERBATIM)
+    install(TARGETS ${_name}_matlab
+            LIBRARY DESTINATION "${GEOMEX_INSTALL_DIR}/matlab/private"
+            RUNTIME DESTINATION "${GEOMEX_INSTALL_DIR}/matlab/private"
             COMPONENT matlab)
   endif()
 endforeach()

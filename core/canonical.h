@@ -5,41 +5,85 @@
 #ifndef CORE_CANONICAL_H
 #define CORE_CANONICAL_H
 
+#include <cfloat>
 #include <charconv>
 #include <cstdint>
+#include <limits>
 
 #include "fields.h"
 #include "swar.h"
 
 namespace geomex {
 
-// Powers of ten that are exact doubles (5^22 < 2^53; 10^23 is not exact).
+// What the one-operation conversion below needs of the compiler.  A double
+// operation must round once, to double: FLT_EVAL_METHOD 0.  Where it is not
+// (the x87 unit, FLT_EVAL_METHOD 2) the product is rounded to 64 bits of
+// significand first and to 53 on storing, which can differ from the
+// correctly rounded value in the last place.
+static_assert(FLT_EVAL_METHOD == 0,
+              "double arithmetic must be evaluated in double (FLT_EVAL_METHOD 0)");
+static_assert(std::numeric_limits<double>::is_iec559 && std::numeric_limits<double>::digits == 53,
+              "double must be the IEEE 754 binary64 format");
+// Fast-math and contraction rewrite the arithmetic that must match the
+// legacy routines bit for bit (see the flags in cmake/sources.mk).
+#if defined(__FAST_MATH__) || defined(_M_FP_FAST) || defined(_M_FP_CONTRACT)
+#error "build without -ffast-math, /fp:fast and /fp:contract: results must be bit for bit"
+#endif
+// Visual C++ before 2022 fuses a*b+c even under /fp:precise where FMA is there.
+#if defined(_MSC_VER) && !defined(__clang__) && _MSC_VER < 1930 && defined(__AVX2__)
+#error "Visual C++ before 2022 contracts a*b+c under /arch:AVX2: build without /arch:AVX2"
+#endif
+
+// Integers up to 2^53 (2 to the number of significand bits) are exact doubles.
+constexpr uint64_t kMaxExactInt = uint64_t{1} << std::numeric_limits<double>::digits;
+
+// The largest k for which 10^k is an exact double: 10^k = 2^k 5^k, and 5^k
+// fits the significand up to k = 22 (5^22 < 2^53 < 5^23); 10^23 is not exact.
+constexpr int kMaxExactPow10 = 22;
+constexpr uint64_t pow5(unsigned k) { return k == 0 ? 1 : 5 * pow5(k - 1); }
+static_assert(pow5(kMaxExactPow10) < kMaxExactInt && pow5(kMaxExactPow10 + 1) > kMaxExactInt,
+              "kMaxExactPow10 is the last power of ten that is an exact double");
+
+// 10^0 to 10^kMaxExactPow10, all exact doubles.
 constexpr double kExactPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-// Integers up to 2^53 are exact doubles.
-constexpr uint64_t kMaxExactInt = uint64_t{1} << 53;
+static_assert(sizeof kExactPow10 / sizeof kExactPow10[0] == kMaxExactPow10 + 1,
+              "kExactPow10 holds 10^0 to 10^kMaxExactPow10");
+
+// 10^k as an integer, for k up to 19.
+constexpr uint64_t pow10u(unsigned k) { return k == 0 ? 1 : 10 * pow10u(k - 1); }
 
 // m * 10^exp10 in one IEEE operation, which rounds correctly because both
 // operands are exact doubles (m up to 2^53, |exp10| up to 22); false when
 // they are not.
 inline bool exactScaled(uint64_t m, int exp10, double &out) {
-  if (m > kMaxExactInt || exp10 < -22 || exp10 > 22) return false;
+  if (m > kMaxExactInt || exp10 < -kMaxExactPow10 || exp10 > kMaxExactPow10) return false;
   const double x = static_cast<double>(m);
   out = exp10 < 0 ? x / kExactPow10[-exp10] : x * kExactPow10[exp10];
   return true;
 }
+
+// The canonical E layout, right to left: the exponent (E or D, a sign, two
+// digits), kCanonicalFraction digits of fraction, a point and one digit;
+// blanks and an optional sign before them.  E21.15 leaves no room for blanks
+// or a sign, E22.15 room for one.
+constexpr int kCanonicalFraction = 15;
+constexpr int kExponentChars = 4;
+constexpr int kCanonicalMinWidth = 2 + kCanonicalFraction + kExponentChars;  // 21
 
 // The layout Fortran and C programs write for E22.15 and E21.15: blanks, an
 // optional sign, one digit, a point, fifteen digits, then E or D, a sign and
 // two digits.  Nearly every field of a solution file has it, so it is
 // checked first; false sends the field to the general scanner.
 inline bool parseCanonicalE15(const char *field, int width, double &out) {
-  constexpr int kFraction = 15;
-  if (width < kFraction + 6 || width > kMaxRealFieldWidth) return false;
-  const char *exp = field + width - 4;
+  constexpr int kFraction = kCanonicalFraction;
+  // The fraction's digits come in two loads: kChunkChars, then the rest.
+  constexpr unsigned kSecondChunkDigits = kFraction - kChunkChars;  // 7
+  if (width < kCanonicalMinWidth || width > kMaxRealFieldWidth) return false;
+  const char *exp = field + width - kExponentChars;
   const char *frac = exp - kFraction;
-  const char *lead = frac - 2;
+  const char *lead = frac - 2;  // the leading digit, then the point
   if ((exp[0] | 0x20) != 'e' && (exp[0] | 0x20) != 'd') return false;
   if (exp[1] != '+' && exp[1] != '-') return false;
   const unsigned e1 = digitOf(exp[2]), e2 = digitOf(exp[3]), l = digitOf(lead[0]);
@@ -55,10 +99,12 @@ inline bool parseCanonicalE15(const char *field, int width, double &out) {
     if (*p != ' ') return false;
 
   // Fifteen digits: eight, then seven (the eighth byte loaded is the E).
-  const uint64_t c1 = load8(frac), c2 = load8(frac + 8);
-  if (leadingDigits(c1) != 8 || leadingDigits(c2) != 7) return false;
-  const uint64_t m = l * 1000000000000000ull + eightDigitValue(c1) * 10000000ull +
-                     leadingDigitValue(c2, 7);
+  const uint64_t c1 = load8(frac), c2 = load8(frac + kChunkChars);
+  if (leadingDigits(c1) != kChunkChars || leadingDigits(c2) != kSecondChunkDigits) return false;
+  constexpr uint64_t kLeadWeight = pow10u(kFraction);
+  constexpr uint64_t kFirstChunkWeight = pow10u(kSecondChunkDigits);
+  const uint64_t m = l * kLeadWeight + eightDigitValue(c1) * kFirstChunkWeight +
+                     leadingDigitValue(c2, kSecondChunkDigits);
   const int e = static_cast<int>(e1 * 10 + e2);
   const int exp10 = (exp[1] == '-' ? -e : e) - kFraction;
   double magnitude = 0.0;

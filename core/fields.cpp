@@ -7,6 +7,7 @@
 #include "swar.h"
 
 #include <charconv>
+#include <cstddef>
 #include <limits>
 
 namespace geomex {
@@ -17,19 +18,30 @@ constexpr char kBlank = ' ';
 
 // The significand is gathered while it stays below this bound (no uint64_t
 // overflow on the next digit or chunk); a longer one goes to the slow path.
-constexpr uint64_t kGatherLimit = 1000000000000000000ull;  // 10^18
+constexpr uint64_t kGatherLimit = pow10u(18);
+
+// 10^0 to 10^kChunkChars: the scale of the up to eight digits of one chunk.
+constexpr uint64_t kPow10u[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+static_assert(sizeof kPow10u / sizeof kPow10u[0] == kChunkChars + 1,
+              "one power of ten for each digit count of a chunk");
+
+// Below this a significand takes a whole chunk more and stays under
+// kGatherLimit.
+constexpr uint64_t kChunkGatherLimit = kGatherLimit / kPow10u[kChunkChars];  // 10^10
 
 // Keeps an exponent far outside the double range from overflowing an int
 // while it is read; anything this large saturates to infinity or zero anyway.
 constexpr int kExponentClamp = 100000;
 
-constexpr uint64_t kPow10u[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+// Room slowConvert needs for the exponent it appends: 'e', a sign and the
+// digits of an unsigned int (at most ten), with some to spare.
+constexpr int kExponentRoom = 16;
 
 // digits * 10^exp10, correctly rounded, for what the fast path cannot take:
 // more than 19 significant digits, a significand above 2^53 or a large
 // exponent.  Rescans the field's mantissa for its digits.
 double slowConvert(const char *mantissa, const char *mantissaEnd, int exp10) {
-  char text[kMaxRealFieldWidth + 16];
+  char text[kMaxRealFieldWidth + kExponentRoom];
   int len = 0;
   for (const char *p = mantissa; p < mantissaEnd; ++p)
     if (digitOf(*p) < 10 && (len > 0 || *p != '0')) text[len++] = *p;
@@ -37,7 +49,7 @@ double slowConvert(const char *mantissa, const char *mantissaEnd, int exp10) {
   text[len++] = 'e';
   if (exp10 < 0) text[len++] = '-';
   unsigned e = exp10 < 0 ? 0u - static_cast<unsigned>(exp10) : static_cast<unsigned>(exp10);
-  char reversed[12];
+  char reversed[kExponentRoom];
   int n = 0;
   do {
     reversed[n++] = static_cast<char>('0' + e % 10);
@@ -85,7 +97,7 @@ bool parseInteger(const char *field, int width, int32_t &out) noexcept {
 }
 
 bool parseReal(const char *field, int width, int implied, double &out) noexcept {
-  if (implied == 15 && parseCanonicalE15(field, width, out)) return true;
+  if (implied == kCanonicalFraction && parseCanonicalE15(field, width, out)) return true;
   if (width > kMaxRealFieldWidth) return false;
   const char *p = field, *end = field + width;
   while (p < end && *p == kBlank) ++p;
@@ -108,13 +120,14 @@ bool parseReal(const char *field, int width, int implied, double &out) noexcept 
   int digits = 0, fraction = 0;
   bool point = false;
   while (p < end) {
-    if (end - p >= 8) {
+    if (end - p >= static_cast<std::ptrdiff_t>(kChunkChars)) {
       const uint64_t chunk = load8(p);
       const unsigned k = leadingDigits(chunk);
       if (k > 0) {
         // Below 10^10, eight more digits keep m under 10^18.
-        if (m < 10000000000ull) {
-          m = m * kPow10u[k] + (k == 8 ? eightDigitValue(chunk) : leadingDigitValue(chunk, k));
+        if (m < kChunkGatherLimit) {
+          m = m * kPow10u[k] +
+              (k == kChunkChars ? eightDigitValue(chunk) : leadingDigitValue(chunk, k));
         } else {
           gathered = false;
         }

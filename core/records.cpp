@@ -47,28 +47,56 @@ bool readReal(const Line &line, const Column &c, int implied, double &out, Field
   return false;
 }
 
+// Field widths of the formats' edit descriptors (A8 is kNameLength).
+constexpr int kI4 = 4, kA3 = 3, kF19 = 19, kE22 = 22, kE21 = 21;
+
+// The tables below follow their formats left to right: each field starts
+// after the one before it and the columns the format skips (its nX).
+constexpr Column kLineStart{"", 1, 0};
+constexpr int after(const Column &c, int skipped) { return c.first + c.width + skipped; }
+constexpr int lastColumn(const Column &c) { return c.first + c.width - 1; }
+
 // (X,I4,A8,X,A3)
-constexpr Column kHeaderN{"parameter count", 2, 4};
-constexpr Column kHeaderRefsta{"reference station", 6, 8};
-constexpr Column kHeaderCrdsys{"coordinate system", 15, 3};
+constexpr Column kHeaderN{"parameter count", after(kLineStart, 1), kI4};
+constexpr Column kHeaderRefsta{"reference station", after(kHeaderN, 0), kNameLength};
+constexpr Column kHeaderCrdsys{"coordinate system", after(kHeaderRefsta, 1), kA3};
 
 // (A8,3(F19.7))
-constexpr Column kStationName{"station name", 1, 8};
-constexpr Column kStationXyz[3] = {{"X", 9, 19}, {"Y", 28, 19}, {"Z", 47, 19}};
+constexpr Column kStationName{"station name", after(kLineStart, 0), kNameLength};
+constexpr Column kStationX{"X", after(kStationName, 0), kF19};
+constexpr Column kStationY{"Y", after(kStationX, 0), kF19};
+constexpr Column kStationZ{"Z", after(kStationY, 0), kF19};
+constexpr Column kStationXyz[3] = {kStationX, kStationY, kStationZ};
 constexpr int kStationDecimals = 7;
 
 // (X,I4,10X,A8,2X,E22.15,6X,E21.15)
-constexpr Column kParamIndex{"parameter index", 2, 4};
-constexpr Column kParamName{"station name", 16, 8};
-constexpr Column kParamValue{"velocity", 26, 22};
-constexpr Column kParamSigma{"sigma", 54, 21};
+constexpr Column kParamIndex{"parameter index", after(kLineStart, 1), kI4};
+constexpr Column kParamName{"station name", after(kParamIndex, 10), kNameLength};
+constexpr Column kParamValue{"velocity", after(kParamName, 2), kE22};
+constexpr Column kParamSigma{"sigma", after(kParamValue, 6), kE21};
 constexpr int kParamDecimals = 15;
 
 // (X,I4,2X,I4,2X,E22.15)
-constexpr Column kCorrFirst{"first parameter index", 2, 4};
-constexpr Column kCorrSecond{"second parameter index", 8, 4};
-constexpr Column kCorrValue{"correlation", 14, 22};
+constexpr Column kCorrFirst{"first parameter index", after(kLineStart, 1), kI4};
+constexpr Column kCorrSecond{"second parameter index", after(kCorrFirst, 2), kI4};
+constexpr Column kCorrValue{"correlation", after(kCorrSecond, 2), kE22};
 constexpr int kCorrDecimals = 15;
+
+// The columns that docs/file-format.md and the error messages give.
+static_assert(kHeaderRefsta.first == 6 && kHeaderCrdsys.first == 15, "header columns");
+static_assert(kStationY.first == 28 && lastColumn(kStationZ) == 65, "station columns");
+static_assert(kParamName.first == 16 && kParamValue.first == 26 && kParamSigma.first == 54,
+              "parameter columns");
+static_assert(kCorrSecond.first == 8 && kCorrValue.first == 14, "correlation columns");
+static_assert(lastColumn(kParamSigma) == kMaxRecordWidth, "the parameter record is the widest");
+static_assert(lastColumn(kCorrValue) == static_cast<int>(kCorrelationWidth),
+              "the canonical correlation record ends with its value");
+
+// The skipped columns of the correlation record (X, 2X, 2X), as offsets
+// into the line (column - 1).
+constexpr int kCorrSkipped[] = {kCorrFirst.first - 2,                                // X
+                                lastColumn(kCorrFirst), lastColumn(kCorrFirst) + 1,    // 2X
+                                lastColumn(kCorrSecond), lastColumn(kCorrSecond) + 1};  // 2X
 
 }  // namespace
 
@@ -100,7 +128,7 @@ bool readCorrelation(const Line &line, CorrelationRecord &out, FieldFault &fault
 
 bool readCanonicalCorrelation(const char *text, CorrelationRecord &out) noexcept {
   // The skipped columns must not hide a line end.
-  for (int skipped : {0, 5, 6, 11, 12})
+  for (int skipped : kCorrSkipped)
     if (text[skipped] == '\n') return false;
   return blanksThenDigits4(load4(text + kCorrFirst.first - 1), out.iread) &&
          blanksThenDigits4(load4(text + kCorrSecond.first - 1), out.jread) &&

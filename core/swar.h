@@ -7,11 +7,17 @@
 #include <cstdint>
 #include <cstring>
 
+#include "intrinsics.h"
+
 namespace geomex {
 
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
-#error "the digit scanning assumes a little-endian machine"
-#endif
+// Every function below reads the first character of a chunk from its lowest
+// byte and counts digits from the lowest bit up.  On a big-endian machine
+// they would read the characters backwards, so such a build stops here.
+static_assert(kLittleEndian, "the digit scanning (SWAR) assumes a little-endian machine");
+
+// Characters in one eight-byte load (a chunk).
+constexpr unsigned kChunkChars = sizeof(uint64_t);
 
 // Value of a decimal digit character, or 10 or more for any other character.
 inline unsigned digitOf(char c) { return static_cast<unsigned char>(c) - unsigned{'0'}; }
@@ -35,11 +41,19 @@ inline unsigned leadingDigits(uint64_t chunk) {
   const uint64_t notDigit = ((chunk & 0xF0F0F0F0F0F0F0F0ull) |
                              (((chunk + 0x0606060606060606ull) & 0xF0F0F0F0F0F0F0F0ull) >> 4)) ^
                             0x3333333333333333ull;
-  return notDigit == 0 ? 8u : static_cast<unsigned>(__builtin_ctzll(notDigit)) / 8u;
+  return notDigit == 0 ? 8u : countTrailingZeros64(notDigit) / 8u;
 }
 
 // The value of eight digit characters, first character most significant, in
-// three multiplications.
+// three multiplications: the bytes become two-digit pairs, the pairs
+// four-digit groups, the groups one number.
+//
+// This is parse_eight_digits_unrolled of the fast_float library (Daniel
+// Lemire et al., https://github.com/fastfloat/fast_float, under the
+// Apache-2.0, MIT or BSL-1.0 licence; fast_float credits the trick to
+// @aqrit), explained in D. Lemire, "SWAR explained: parsing eight digits"
+// (2022, https://lemire.me/blog/2022/01/21/swar-explained-parsing-eight-digits/).
+// blanksThenDigits4 below takes its first steps for four characters.
 inline uint32_t eightDigitValue(uint64_t chunk) {
   const uint64_t mask = 0x000000FF000000FFull;
   const uint64_t mul1 = 0x000F424000000064ull;  // 100 + (1000000 << 32)
@@ -61,7 +75,7 @@ inline uint32_t leadingDigitValue(uint64_t chunk, unsigned k) {
 inline bool blanksThenDigits4(uint32_t chunk, int32_t &value) {
   const uint32_t notBlank = chunk ^ 0x20202020u;
   if (notBlank == 0) return false;
-  const unsigned blanks = static_cast<unsigned>(__builtin_ctz(notBlank)) / 8u;  // 0 to 3
+  const unsigned blanks = countTrailingZeros32(notBlank) / 8u;  // 0 to 3
   chunk ^= 0x10101010u & ((1u << (8 * blanks)) - 1u);  // leading blanks become '0'
   if (((chunk & 0xF0F0F0F0u) | (((chunk + 0x06060606u) & 0xF0F0F0F0u) >> 4)) != 0x33333333u)
     return false;

@@ -4,7 +4,7 @@
 //   Y = enurotate (C, groups, R, ref)
 #include <cstddef>
 
-#include "mexgate.h"
+#include "../host/mexgate.h"
 #include "rotate_covariance.h"
 #include "rotate_request.h"
 

@@ -9,15 +9,28 @@
 
 namespace geomex {
 
-// Largest station count the fixed-size tables are built for.  Files must
-// declare fewer: the positions of Maxvec stations plus the reference station
-// would not fit the 100 columns of llh.
+// Maxvec: the old program's name for the size of its station tables, kept
+// because its refusal line " ** Number of Vectors exceeds Maxvec ** " names
+// it.  The tables (and llh) hold Maxvec stations: the nvec stations of the
+// parameter section plus one more station record.  A file must therefore
+// declare fewer than Maxvec stations; nvec >= Maxvec is refused with that
+// line, so a file has at most Maxvec - 1 (99) stations with parameters.
 constexpr int Maxvec = 100;
 
+// Most stations a file may declare in its parameter section.
+constexpr int kMaxStations = Maxvec - 1;
+
+// Velocity components of a station (X, Y, Z), and geodetic coordinates of a
+// position (latitude, longitude, height).
+constexpr int kComponents = 3;
+
 // Shapes of the result areas (column-major), fixed whatever the file holds.
-constexpr int kVelRows = 3, kVelCols = 99;  // vel: 3 x 99
-constexpr int kOutcovDim = 297;             // outcov: 297 x 297
-constexpr int kLlhRows = 3, kLlhCols = 100; // llh: 3 x 100
+// vel and outcov are sized for kMaxStations stations, whose velocities all
+// stay when no parameter group is the reference station's; llh for every
+// station record.
+constexpr int kVelRows = kComponents, kVelCols = kMaxStations;  // vel: 3 x 99
+constexpr int kOutcovDim = kComponents * kMaxStations;          // outcov: 297 x 297
+constexpr int kLlhRows = kComponents, kLlhCols = Maxvec;        // llh: 3 x 100
 
 // Width of the blank-padded file-name field the gateway hands over.
 constexpr int kFileNameField = 150;

@@ -30,19 +30,47 @@ tarball="$dist/$name-$version.tar.gz"
 rm -rf "$stage" "$tarball"
 mkdir -p "$stage/inst" "$stage/src" "$stage/doc"
 
+# What goes in comes from cmake/sources.mk, the one list of sources: the
+# modules (their help texts), and every folder that holds a listed source or
+# a library's headers, plus host/ (the gateway helpers).
+mk="$root/cmake/sources.mk"
+# The words of the sources.mk lines whose names match the extended regular
+# expression $1, one a line (continued lines joined, comments dropped).
+mk_words() {
+  sed -e ':a' -e '/\\$/{N;s/\\\n/ /;ba}' "$mk" | sed -e 's/#.*//' |
+    sed -n -E "/^[[:space:]]*($1)[[:space:]]*:=/{s/^[^=]*=//;p}" | tr -s ' \t' '\n' | sed '/^$/d'
+}
+mapfile -t modules < <(mk_words 'GEOMEX_MODULES')
+mapfile -t sources < <(mk_words '[A-Za-z0-9_]+_(SOURCES|MEX|OCT)')
+mapfile -t folders < <( { printf '%s\n' "${sources[@]%/*}"; mk_words '[A-Za-z0-9_]+_INCLUDE'; echo host; } | sort -u)
+if [ ${#modules[@]} -eq 0 ] || [ ${#sources[@]} -eq 0 ]; then
+  echo "package.sh: no modules or sources in $mk" >&2
+  exit 1
+fi
+
 sed -e "s/@VERSION@/$version/" -e "s/@DATE@/$date/" \
   "$root/packaging/DESCRIPTION.in" > "$stage/DESCRIPTION"
 cp "$root/packaging/INDEX" "$root/packaging/COPYING" "$root/packaging/NEWS" "$stage/"
-cp "$root/help/brisol.m" "$root/help/tosqumg.m" "$stage/inst/"
+for module in "${modules[@]}"; do
+  if ! grep -Eq "^[[:space:]]+${module}[[:space:]]*$" "$root/packaging/INDEX"; then
+    echo "package.sh: packaging/INDEX does not name the module $module" >&2
+    exit 1
+  fi
+  cp "$root/help/$module.m" "$stage/inst/"
+done
+# The toolbox's functions, and its private ones below them.
+mkdir -p "$stage/inst/private"
+while read -r file; do cp "$root/$file" "$stage/inst/"; done < <(mk_words 'GEOMEX_TOOLBOX')
+while read -r file; do cp "$root/$file" "$stage/inst/private/"; done < <(mk_words 'GEOMEX_TOOLBOX_PRIVATE')
 cp "$root/docs/file-format.md" "$stage/doc/"
-cp "$root/packaging/Makefile" "$stage/src/"
+cp "$root/packaging/Makefile" "$mk" "$stage/src/"
 shopt -s nullglob
-for dir in host ellipse reader; do
+for dir in "${folders[@]}"; do
   mkdir -p "$stage/src/$dir"
   files=("$root/$dir/"*.h "$root/$dir/"*.cpp)
   [ ${#files[@]} -eq 0 ] || cp "${files[@]}" "$stage/src/$dir/"
 done
-for needed in host/mexgate.h host/mexversion.cpp ellipse/brisol_gateway.cpp reader/tosqumg.cpp; do
+for needed in host/mexgate.h "${sources[@]}"; do
   if [ ! -f "$stage/src/$needed" ]; then
     echo "package.sh: $needed is missing from the tree" >&2
     exit 1

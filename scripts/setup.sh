@@ -29,7 +29,8 @@ else
 fi
 
 say "configuring in $build"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+# Warnings are errors here (and so in CI), whatever an earlier configure chose.
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DGEOMEX_WERROR=ON >/dev/null
 say "building"
 cmake --build "$build" -j "$(nproc)" >/dev/null
 say "modules in $build/mex"

@@ -5,7 +5,7 @@
 %!shared mexdir, gensol, gateway
 %! mexdir = fileparts (which ("tosqumg"));
 %! gensol = fullfile (fileparts (mexdir), "tools", "gensol");
-%! gateway = fullfile (fileparts (mexdir), "mex-gateway");
+%! gateway = fullfile (fileparts (mexdir), "mex-gateways");
 
 %!function f = write_text (text)
 %!  f = [tempname(), ".sol"];

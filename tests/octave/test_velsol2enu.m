@@ -55,7 +55,7 @@
 %!   assert (Y, Z, 1e-15 * max (abs (Z(:))));
 %!   assert (issymmetric (Y));
 %! endfor
-%! mexdir = fullfile (fileparts (fileparts (which ("velsol2enu"))), "enu", "mex");
+%! mexdir = fullfile (fileparts (fileparts (which ("velsol2enu"))), "mex-gateways");
 %! Y = enurotate (sol.cov, g, R, 4);
 %! addpath (mexdir);
 %! unwind_protect

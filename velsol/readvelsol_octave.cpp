@@ -17,7 +17,7 @@
 
 #include "gateway_common.h"
 #include "largearea.h"
-#include "readvelsol_help.h"
+#include "readvelsol_help.h"  // generated from help/readvelsol.m
 #include "velsol.h"
 
 namespace {
@@ -56,7 +56,7 @@ NDArray uninitializedSquare(octave_idx_type P) {
 #if defined(__GNUC__) || defined(__clang__)
 #pragma GCC visibility push(default)
 #endif
-DEFUN_DLD(readvelsol, args, , kReadvelsolHelp)
+DEFUN_DLD(readvelsol, args, , kHelpText)
 {
   if (args.length() != 1) print_usage();
   const std::string name = fileNameArgument(args(0));
