@@ -82,7 +82,12 @@ if [ -f "$build/mex/brisol.mex" ] && [ -f "$build/mex/tosqumg.mex" ]; then
     [C, file] = inputs ('$work');
     [smaj, smin, azim] = brisol (C);
     evalc ('[vel, outcov, nvec, llh] = tosqumg (file);');
-    save ('-binary', '$work/reference.bin', 'smaj', 'smin', 'azim', 'vel', 'outcov', 'nvec', 'llh');
+    warning ('off', 'all');
+    sol = readvelsol (file);
+    enu = velsol2enu (sol);
+    enucov = enu.cov;
+    save ('-binary', '$work/reference.bin', 'smaj', 'smin', 'azim', 'vel', 'outcov', 'nvec', 'llh', ...
+          'sol', 'enucov');
   "; then
     have_reference=1
   else
@@ -148,7 +153,7 @@ printf ("installed %s %s in %s\n", list{1}.name, list{1}.version, list{1}.dir);
 pkg load geodesy-mex
 
 ## Calls and help both come from the installed architecture folder.
-for name = {"brisol", "tosqumg"}
+for name = {"brisol", "tosqumg", "readvelsol"}
   name = name{1};
   file = which (name);
   ok = exist (name) == 3 && strncmp (file, fullfile (work, "arch"), numel (fullfile (work, "arch")));
@@ -160,6 +165,12 @@ for name = {"brisol", "tosqumg"}
 endfor
 out = evalc ("help brisol");
 printf ("help brisol: %s\n", strtrim (regexp (out, "-- [^\n]*", "match", "once")));
+## The toolbox's functions, with their help.
+for name = {"velsol2enu", "writevelo", "plotvelo", "velomap"}
+  [text, format] = get_help_text (name{1});
+  ok = exist (name{1}) == 2 && strcmp (format, "texinfo");
+  [passed, failed] = tally (ok, [name{1} " is installed with its help"], passed, failed);
+endfor
 
 ## The package's own tests.
 for name = {"brisol", "tosqumg"}
@@ -183,6 +194,15 @@ if (have_reference)
          && isequal (typecast (a(:), "uint64"), typecast (b(:), "uint64"));
     [passed, failed] = tally (ok, [v{1} " equals the CMake build's bit for bit"], passed, failed);
   endfor
+  ## readvelsol, and velsol2enu through its compiled private helper (its
+  ## plain-code fallback would differ in the last bits).
+  warning ("off", "all");
+  sol = readvelsol (file);
+  enu = velsol2enu (sol);
+  ok = isequal (sol, ref.sol) && isequal (typecast (sol.cov(:), "uint64"), typecast (ref.sol.cov(:), "uint64"));
+  [passed, failed] = tally (ok, "readvelsol equals the CMake build's", passed, failed);
+  ok = isequal (typecast (enu.cov(:), "uint64"), typecast (ref.enucov(:), "uint64"));
+  [passed, failed] = tally (ok, "velsol2enu's covariance equals the CMake build's bit for bit", passed, failed);
   printf ("compared with the CMake build: %d ellipses, %d stations\n", numel (smaj), nvec);
 endif
 
@@ -195,14 +215,22 @@ ok = isempty (pkg ("list")) && ! exist (list{1}.dir, "dir");
 ## The modules and help files that cmake --install put in a prefix folder.
 if (! isempty (installed))
   addpath (installed);
-  for name = {"brisol", "tosqumg"}
+  for name = {"brisol", "tosqumg", "readvelsol"}
     name = name{1};
-    ok = strcmp (which (name), fullfile (installed, [name "." mexext()]));
+    if (strcmp (name, "readvelsol"))
+      ext = "oct";
+    else
+      ext = mexext ();
+    endif
+    ok = strcmp (which (name), fullfile (installed, [name "." ext]));
     [passed, failed] = tally (ok, [name " from the CMake install"], passed, failed);
     [text, format] = get_help_text (name);
     ok = strcmp (format, "texinfo") && ! isempty (strfind (text, ["} " name " ("]));
     [passed, failed] = tally (ok, ["help " name " from the CMake install"], passed, failed);
   endfor
+  ok = exist (fullfile (installed, "velsol2enu.m"), "file") ...
+       && exist (fullfile (installed, "private", "enurotate.oct"), "file");
+  [passed, failed] = tally (ok, "the toolbox and its helper from the CMake install", passed, failed);
   [a, b, c] = brisol ([4, 0; 0, 1]);
   ok = isequal ([a, b, c], [4.895999908447266, 2.447999954223633, 90]);
   [passed, failed] = tally (ok, "brisol from the CMake install computes", passed, failed);
