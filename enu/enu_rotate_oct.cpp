@@ -14,13 +14,10 @@
 #include <string>
 
 #include "rotate_covariance.h"
+#include "../host/octgate.h"
 #include "rotate_request.h"
 
-// Octave finds the installer function by name: it and the function it
-// installs must stay visible although everything else in this module is
-// hidden.
-#pragma GCC visibility push(default)
-#include <octave/oct.h>
+GEOMEX_OCT_EXPORT_BEGIN
 
 DEFUN_DLD(enurotate, args, ,
           "-*- texinfo -*-\n"
@@ -72,4 +69,4 @@ DEFUN_DLD(enurotate, args, ,
   return octave_value(result);
 }
 
-#pragma GCC visibility pop
+GEOMEX_OCT_EXPORT_END

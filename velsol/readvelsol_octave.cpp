@@ -5,16 +5,7 @@
 #include <new>
 #include <string>
 
-#if defined(__GNUC__) || defined(__clang__)
-#pragma GCC visibility push(default)
-#endif
-#include <octave/oct.h>
-#include <octave/Cell.h>
-#include <octave/ov-struct.h>
-#if defined(__GNUC__) || defined(__clang__)
-#pragma GCC visibility pop
-#endif
-
+#include "../host/octgate.h"
 #include "gateway_common.h"
 #include "largearea.h"
 #include "readvelsol_help.h"  // generated from help/readvelsol.m
@@ -51,11 +42,7 @@ NDArray uninitializedSquare(octave_idx_type P) {
 
 }  // namespace
 
-// The installer Octave looks up by name must be visible; Octave's own export
-// mark is empty in this build of its headers.
-#if defined(__GNUC__) || defined(__clang__)
-#pragma GCC visibility push(default)
-#endif
+GEOMEX_OCT_EXPORT_BEGIN
 DEFUN_DLD(readvelsol, args, , kHelpText)
 {
   if (args.length() != 1) print_usage();
@@ -108,6 +95,4 @@ DEFUN_DLD(readvelsol, args, , kHelpText)
                   name.c_str(), static_cast<long>(S));
   }
 }
-#if defined(__GNUC__) || defined(__clang__)
-#pragma GCC visibility pop
-#endif
+GEOMEX_OCT_EXPORT_END

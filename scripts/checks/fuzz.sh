@@ -59,12 +59,17 @@ run_target() {
     for f in "$root"/examples/*.sol; do [ -f "$f" ] && cp "$f" "$seeds/"; done
   fi
   local extra=()
-  local dict="$root/fuzz/$t.dict"
-  [ "$t" = velsol ] && dict="$root/fuzz/tosqum.dict"
+  # Both readers take whole files: readvelsol's core starts from the
+  # legacy reader's seeds and dictionary.
+  local seed_corpus="$root/fuzz/corpus/$t" dict="$root/fuzz/$t.dict"
+  if [ "$t" = velsol ]; then
+    seed_corpus="$root/fuzz/corpus/tosqum"
+    dict="$root/fuzz/tosqum.dict"
+  fi
   [ -f "$dict" ] && extra+=("-dict=$dict")
   "$exe" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 -print_final_stats=1 \
     -artifact_prefix="$build/artifacts/$t-" "${extra[@]}" \
-    "$work" "$root/fuzz/corpus/$t" "$seeds" >"$build/logs/$t.log" 2>&1
+    "$work" "$seed_corpus" "$seeds" >"$build/logs/$t.log" 2>&1
 }
 
 say "running each target for ${seconds}s (${parallel} at a time): $targets"
