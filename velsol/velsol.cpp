@@ -36,10 +36,12 @@ bool sameName(const char *a, const char *b) { return std::memcmp(a, b, kNameLeng
 }  // namespace
 
 VelsolReader::VelsolReader(ByteSource &source, std::string name)
-    : source_(source), name_(std::move(name)) {}
+    : source_(source), name_(std::move(name)), lines_(new LineStream(source)) {}
+
+VelsolReader::~VelsolReader() = default;
 
 bool VelsolReader::readHeader(VelsolHeader &out) {
-  LineStream lines(source_);
+  LineStream &lines = *lines_;
   SectionReader<LineStream> in(lines);
   Header header;
   if (!in.take("header", 1, 1, geomex::readHeader, header)) {
@@ -69,16 +71,13 @@ bool VelsolReader::readHeader(VelsolHeader &out) {
                              std::to_string(out.counts.nvec) + " parameter groups (" +
                              std::to_string(out.counts.parameters) + " parameters) are read"});
   }
-  bodyOffset_ = lines.position();
-  headerLines_ = lines.linesRead();
   return true;
 }
 
 bool VelsolReader::readBody(const VelsolHeader &header, VelsolAreas &a, unsigned threads) {
   const SectionCounts &c = header.counts;
   const int32_t S = c.stations, G = c.nvec, P = c.parameters;
-  LineStream lines(source_);
-  lines.seek(bodyOffset_, headerLines_);
+  LineStream &lines = *lines_;  // goes on after the header
   SectionReader<LineStream> in(lines);
 
   auto fail = [&](const char *id) {

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@
 #include "records.h"
 
 namespace geomex {
+
+class LineStream;
 
 // What the header declares.
 struct VelsolHeader {
@@ -64,11 +67,14 @@ class VelsolReader {
  public:
   // `name` is used in messages only.
   VelsolReader(ByteSource &source, std::string name);
+  ~VelsolReader();
+  VelsolReader(const VelsolReader &) = delete;
+  VelsolReader &operator=(const VelsolReader &) = delete;
 
   // Reads the header record.  False on failure (errorId, errorMessage).
   bool readHeader(VelsolHeader &out);
 
-  // Reads the rest into `areas`, with up to `threads` threads (1 or more).
+  // Reads the rest into `areas` (after readHeader, once), with up to `threads` threads (1 or more).
   // False on failure; the areas then hold no meaningful values.
   bool readBody(const VelsolHeader &header, VelsolAreas &areas, unsigned threads);
 
@@ -83,8 +89,7 @@ class VelsolReader {
   const char *errorId_ = "";
   std::string error_;
   std::vector<VelsolWarning> warnings_;
-  uint64_t bodyOffset_ = 0;  // where the station section starts
-  long headerLines_ = 0;
+  std::unique_ptr<LineStream> lines_;  // one stream from the header on
 };
 
 // Whole-file convenience for tests and fuzzing: the areas are sized and
