@@ -1,9 +1,9 @@
 // The least a tosqumg call can cost in the host: a module that takes the
 // same argument and creates the same four zero-filled results, and reads
 // nothing.  scripts/bench.sh times it next to tosqumg.
-#include "mex.h"
+#include "../host/mexgate.h"
 
-void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
+GEOMEX_EXPORT void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
   (void)prhs;
   if (nrhs != 1 || nlhs != 4) mexErrMsgTxt("usage: [vel, outcov, nvec, llh] = outputs_only (fname)");
   plhs[0] = mxCreateDoubleMatrix(3, 99, mxREAL);
