@@ -49,8 +49,10 @@ long long FileSource::readAt(uint64_t offset, char *buf, std::size_t n) noexcept
 #endif
     if (got < 0) {
       if (errno == EINTR) continue;
-      error_ = errno;
-      return -1;
+      error_.store(errno);
+      // What was read before the error is good: the caller asks again for
+      // the rest and meets the error only if it needs those bytes.
+      return done > 0 ? static_cast<long long>(done) : -1;
     }
     if (got == 0) break;
     done += static_cast<std::size_t>(got);

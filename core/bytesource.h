@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <atomic>
 #include <mutex>
 
 #include "fileload.h"
@@ -16,7 +17,8 @@ class ByteSource {
  public:
   virtual ~ByteSource() = default;
   // Copies up to n bytes from `offset` into buf; returns how many (0 at the
-  // end of the source), or -1 on a read error (then error() tells which).
+  // end of the source; fewer than n where a read error follows them), or -1
+  // on a read error at `offset` itself (then error() tells which).
   virtual long long readAt(uint64_t offset, char *buf, std::size_t n) noexcept = 0;
   // The size the source had when it was opened.
   virtual uint64_t size() const noexcept = 0;
@@ -45,12 +47,12 @@ class FileSource final : public ByteSource {
   LoadResult open(const char *path, int *error) noexcept;
   long long readAt(uint64_t offset, char *buf, std::size_t n) noexcept override;
   uint64_t size() const noexcept override { return size_; }
-  int error() const noexcept override { return error_; }
+  int error() const noexcept override { return error_.load(); }
 
  private:
   int fd_ = -1;
   uint64_t size_ = 0;
-  int error_ = 0;
+  std::atomic<int> error_{0};  // set by whichever reading thread fails
 #if defined(_WIN32)
   std::mutex seek_;  // no positioned read: seek and read under a lock
 #endif

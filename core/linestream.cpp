@@ -125,8 +125,7 @@ void LineStream::seek(uint64_t offset, long linesRead) {
   skipping_ = false;
   base_ = offset;
   begin_ = end_ = 0;
-  atEnd_ = false;
-  failed_ = false;
+  atEnd_ = failed_;  // a stream that failed stays failed
   number_ = linesRead;
 }
 

@@ -39,7 +39,8 @@ class LineStream {
   void takeExact(std::size_t width, Line &line);
 
   long linesRead() const { return number_; }
-  // Offset in the source of the first byte not yet taken.
+  // Offset in the source of the first byte not yet taken (after skipping
+  // the rest of an over-long line; check failed() afterwards).
   uint64_t position();
   // Goes on from `offset`, counting the lines before it as `linesRead`.
   void seek(uint64_t offset, long linesRead);

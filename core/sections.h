@@ -86,9 +86,10 @@ class SectionReader {
       fault_.section = section;
       fault_.index = index;
       fault_.count = count;
-      fault_.crOnly = holdsBareCr(line_);  // the last line read, if any
+      fault_.crOnly = lastHeldBareCr_;  // the last line read, if any
       return false;
     }
+    lastHeldBareCr_ = holdsBareCr(line_);
     FieldFault field;
     if (read(line_, out, field)) return true;
     describeBadField(line_, section, field, fault_);
@@ -101,6 +102,7 @@ class SectionReader {
     if (const char *text = lines_.peekExact(kCorrelationWidth)) {
       if (readCanonicalCorrelation(text, out)) {
         lines_.takeExact(kCorrelationWidth, line_);
+        lastHeldBareCr_ = false;  // the layout checks leave no room for a CR
         return true;
       }
     }
@@ -124,6 +126,7 @@ class SectionReader {
  private:
   Lines &lines_;
   Line line_{};
+  bool lastHeldBareCr_ = false;  // noted when a line is taken: a stream reuses its buffer
   RecordFault fault_{};
 };
 

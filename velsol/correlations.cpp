@@ -89,18 +89,29 @@ void mirror(double *cov, int32_t P, const double *variance, unsigned part, unsig
 // Runs job(t) for t = 0 .. threads-1, the last one on the calling thread.
 // A thread the system refuses to start is run on the calling thread too:
 // the parts are independent, so the results are the same either way.
+// Returns false when a part failed with an exception (out of memory for its
+// buffer): no exception leaves a thread, and every thread is joined.
 template <typename Job>
-void runParts(unsigned threads, Job job) {
+bool runParts(unsigned threads, Job job) {
+  std::atomic<bool> failed{false};
+  auto guarded = [&](unsigned t) {
+    try {
+      job(t);
+    } catch (...) {
+      failed.store(true);
+    }
+  };
   std::vector<std::thread> pool;
   unsigned started = 0;
   try {
     pool.reserve(threads - 1);
-    for (; started + 1 < threads; ++started) pool.emplace_back(job, started);
-  } catch (const std::exception &) {
+    for (; started + 1 < threads; ++started) pool.emplace_back(guarded, started);
+  } catch (...) {
     // Fewer threads than asked for; the rest run below.
   }
-  for (unsigned t = started; t < threads; ++t) job(t);
+  for (unsigned t = started; t < threads; ++t) guarded(t);
   for (std::thread &th : pool) th.join();
+  return !failed.load();
 }
 
 bool readInParallel(ByteSource &source, uint64_t offset, int64_t count, int32_t P,
@@ -110,25 +121,25 @@ bool readInParallel(ByteSource &source, uint64_t offset, int64_t count, int32_t 
   threads = static_cast<unsigned>(std::min<int64_t>(threads, (count + 1023) / 1024));
   threads = std::max(threads, 1u);
   std::atomic<bool> stop{false};
-  runParts(threads, [&](unsigned t) {
+  const bool converted = runParts(threads, [&](unsigned t) {
     const int64_t first = count * t / threads, last = count * (t + 1) / threads;
     if (!convertShare(source, offset, first, last, P, variance, cov, stop))
       stop.store(true, std::memory_order_relaxed);
   });
-  if (stop.load()) return false;
+  if (!converted || stop.load()) return false;
+  // Mirroring allocates nothing; a part that failed to start ran in place.
   runParts(threads, [&](unsigned t) { mirror(cov, P, variance, t, threads); });
   return true;
 }
 
-bool readInOrder(LineStream &lines, int64_t count, int32_t P, const double *variance,
-                 double *cov, RecordFault &fault, bool &readError) {
+bool readInOrder(LineStream &lines, SectionReader<LineStream> &in, int64_t count, int32_t P,
+                 const double *variance, double *cov, RecordFault &fault, bool &readError) {
   const std::size_t n = static_cast<std::size_t>(P);
   std::fill(cov, cov + n * n, 0.0);
   for (std::size_t k = 0; k < n; ++k) cov[k + k * n] = variance[k];
   auto at = [&](int32_t i, int32_t j) -> double & {
     return cov[(i - 1) + static_cast<std::size_t>(j - 1) * n];
   };
-  SectionReader<LineStream> in(lines);
   for (int64_t c = 1; c <= count; ++c) {
     CorrelationRecord rec;
     if (!in.takeCorrelation(c, count, rec) ||
@@ -147,15 +158,20 @@ bool readInOrder(LineStream &lines, int64_t count, int32_t P, const double *vari
 
 }  // namespace
 
-bool readCorrelations(ByteSource &source, LineStream &lines, int64_t count, int32_t P,
+bool readCorrelations(ByteSource &source, LineStream &lines, SectionReader<LineStream> &in,
+                      int64_t count, int32_t P,
                       const double *variance, double *cov, unsigned threads, RecordFault &fault,
                       bool &readError) {
   readError = false;
   const uint64_t offset = lines.position();
+  if (lines.failed()) {  // the rest of the last parameter line could not be read
+    readError = true;
+    return false;
+  }
   const long before = lines.linesRead();
   if (readInParallel(source, offset, count, P, variance, cov, std::max(threads, 1u))) return true;
   lines.seek(offset, before);
-  return readInOrder(lines, count, P, variance, cov, fault, readError);
+  return readInOrder(lines, in, count, P, variance, cov, fault, readError);
 }
 
 }  // namespace geomex

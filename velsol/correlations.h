@@ -13,7 +13,7 @@
 namespace geomex {
 
 // Reads `count` correlation records starting at `lines` (positioned on the
-// first) into the P x P matrix cov, whose diagonal on entry is taken from
+// first; `in` reads its records) into the P x P matrix cov, whose diagonal on entry is taken from
 // `variance` (P values: the parameter section's variances) and whose other
 // elements may hold anything.  On success every element of cov is set.
 //
@@ -29,8 +29,11 @@ namespace geomex {
 // same bits.
 //
 // On failure, `fault` describes the first faulty record (or `readError` is
-// set when the source failed); cov then holds no meaningful values.
-bool readCorrelations(ByteSource &source, LineStream &lines, int64_t count, int32_t P,
+// set when the source failed); cov then holds no meaningful values.  Out of
+// memory for a thread's buffer, or a thread the system refuses, only costs
+// speed: the section is then read in order.
+bool readCorrelations(ByteSource &source, LineStream &lines, SectionReader<LineStream> &in,
+                      int64_t count, int32_t P,
                       const double *variance, double *cov, unsigned threads, RecordFault &fault,
                       bool &readError);
 

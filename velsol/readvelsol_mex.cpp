@@ -1,6 +1,7 @@
 // MEX gateway of readvelsol, for MATLAB (which does not copy a MEX file's
 // results) and for checking in Octave that both gateways agree.
 //   sol = readvelsol(filename)
+#include <cstdio>
 #include <new>
 #include <string>
 #include <vector>
@@ -18,12 +19,14 @@ const char *const kFields[] = {"refname", "crdsys", "station", "xyz",   "llh",
                                "refstation", "site", "vel",     "sigma", "cov"};
 constexpr int kFieldCount = sizeof kFields / sizeof kFields[0];
 
-// The error text must outlive the gateway's frame: the host reads it after
-// unwinding, so it lives in a static.
-[[noreturn]] void fail(const char *id, const std::string &message) {
-  static std::string text;
-  text = message;
-  mexErrMsgIdAndTxt(id, "%s", text.c_str());
+// The error text must outlive the gateway's frame (the host reads it after
+// unwinding), and reporting must not allocate (it may follow an allocation
+// failure), so both live in static buffers.
+[[noreturn]] void fail(const char *id, const char *message) {
+  static char idText[64], text[8192];
+  std::snprintf(idText, sizeof idText, "%s", id);
+  std::snprintf(text, sizeof text, "%s", message);
+  mexErrMsgIdAndTxt(idText, "%s", text);
   std::abort();
 }
 
@@ -57,65 +60,98 @@ mxArray *names(const std::vector<char> &text, mwSize count) {
   return cell;
 }
 
+// Everything of a call that allocates or holds the file, so that it is all
+// released before an error is reported: the host may leave the gateway
+// without unwinding its frame.
+struct Outcome {
+  mxArray *sol = nullptr;
+  std::string id, message;
+  std::vector<VelsolWarning> warnings;
+};
+
+void readSolution(const std::string &name, Outcome &out) {
+  FileSource source;
+  int error = 0;
+  const LoadResult how = source.open(name.c_str(), &error);
+  if (how != LoadResult::kLoaded) {
+    out.id = velsol_id::kOpen;
+    out.message = openFailure(name, how, error);
+    return;
+  }
+  VelsolReader reader(source, name);
+  VelsolHeader header;
+  bool ok = reader.readHeader(header);
+  if (ok) {
+    const SectionCounts &c = header.counts;
+    const mwSize S = c.stations, G = c.nvec, P = c.parameters;
+    std::vector<char> station(S * kNameLength), site(G * kNameLength);
+    mxArray *sol = mxCreateStructMatrix(1, 1, kFieldCount, const_cast<const char **>(kFields));
+    out.sol = sol;  // destroyed by the caller on failure, with all it holds
+    mxArray *xyz = mxCreateDoubleMatrix(S, 3, mxREAL);
+    mxSetField(sol, 0, "xyz", xyz);
+    mxArray *llh = mxCreateDoubleMatrix(S, 3, mxREAL);
+    mxSetField(sol, 0, "llh", llh);
+    mxArray *vel = mxCreateDoubleMatrix(G, 3, mxREAL);
+    mxSetField(sol, 0, "vel", vel);
+    mxArray *sigma = mxCreateDoubleMatrix(G, 3, mxREAL);
+    mxSetField(sol, 0, "sigma", sigma);
+    mxArray *cov = mxCreateUninitNumericMatrix(P, P, mxDOUBLE_CLASS, mxREAL);
+    if (!cov) throw std::bad_alloc();
+    mxSetField(sol, 0, "cov", cov);
+    adviseLargeArea(mxGetPr(cov), sizeof(double) * P * P);
+    VelsolAreas areas{station.data(), mxGetPr(xyz), mxGetPr(llh), site.data(),
+                      mxGetPr(vel),   mxGetPr(sigma), mxGetPr(cov)};
+    ok = reader.readBody(header, areas, readerThreads());
+    if (ok) {
+      mxSetField(sol, 0, "refname", charRow(header.refname, kNameLength));
+      mxSetField(sol, 0, "crdsys", charRow(header.crdsys, sizeof header.crdsys));
+      mxSetField(sol, 0, "station", names(station, S));
+      mxSetField(sol, 0, "refstation", mxCreateDoubleScalar(areas.refstation));
+      mxSetField(sol, 0, "site", names(site, G));
+    }
+  }
+  if (!ok) {
+    out.id = reader.errorId();
+    out.message = reader.errorMessage();
+  }
+  out.warnings = reader.warnings();
+}
+
 }  // namespace
 
 GEOMEX_EXPORT void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
   if (nrhs != 1) fail("readvelsol:usage", "usage: sol = readvelsol (filename)");
   if (nlhs > 1) fail("readvelsol:usage", "readvelsol returns one result");
-  const std::string name = fileNameArgument(prhs[0]);
-
-  FileSource source;
-  int error = 0;
-  const LoadResult how = source.open(name.c_str(), &error);
-  if (how != LoadResult::kLoaded) fail(velsol_id::kOpen, openFailure(name, how, error));
 
   // Octave's allocation failures are C++ exceptions, which must not leave
-  // the gateway: everything that allocates runs in the try block, and what
-  // went wrong is reported after it.
-  VelsolReader reader(source, name);
-  mxArray *sol = nullptr;
-  bool ok = false, memory = false;
-  mwSize S = 0;
+  // the gateway: they are caught here and reported after the try block.
+  Outcome out;
+  std::string name;
+  bool memory = false;
   try {
-    VelsolHeader header;
-    ok = reader.readHeader(header);
-    if (ok) {
-      const SectionCounts &c = header.counts;
-      S = c.stations;
-      const mwSize G = c.nvec, P = c.parameters;
-      std::vector<char> station(S * kNameLength), site(G * kNameLength);
-      mxArray *xyz = mxCreateDoubleMatrix(S, 3, mxREAL);
-      mxArray *llh = mxCreateDoubleMatrix(S, 3, mxREAL);
-      mxArray *vel = mxCreateDoubleMatrix(G, 3, mxREAL);
-      mxArray *sigma = mxCreateDoubleMatrix(G, 3, mxREAL);
-      mxArray *cov = mxCreateUninitNumericMatrix(P, P, mxDOUBLE_CLASS, mxREAL);
-      if (!cov) throw std::bad_alloc();
-      adviseLargeArea(mxGetPr(cov), sizeof(double) * P * P);
-      VelsolAreas areas{station.data(), mxGetPr(xyz), mxGetPr(llh), site.data(),
-                        mxGetPr(vel),   mxGetPr(sigma), mxGetPr(cov)};
-      ok = reader.readBody(header, areas, readerThreads());
-      sol = mxCreateStructMatrix(1, 1, kFieldCount, const_cast<const char **>(kFields));
-      mxSetField(sol, 0, "refname", charRow(header.refname, kNameLength));
-      mxSetField(sol, 0, "crdsys", charRow(header.crdsys, sizeof header.crdsys));
-      mxSetField(sol, 0, "station", names(station, S));
-      mxSetField(sol, 0, "xyz", xyz);
-      mxSetField(sol, 0, "llh", llh);
-      mxSetField(sol, 0, "refstation", mxCreateDoubleScalar(areas.refstation));
-      mxSetField(sol, 0, "site", names(site, G));
-      mxSetField(sol, 0, "vel", vel);
-      mxSetField(sol, 0, "sigma", sigma);
-      mxSetField(sol, 0, "cov", cov);
-    }
+    name = fileNameArgument(prhs[0]);
+    readSolution(name, out);
   } catch (const std::bad_alloc &) {
     memory = true;
   }
-  if (memory)
-    fail("readvelsol:memory", "out of memory for the results of '" + name + "' (" +
-                                  std::to_string(S) + " stations)");
-  if (!ok) {
-    if (sol) mxDestroyArray(sol);
-    fail(reader.errorId(), reader.errorMessage());
+  if (memory || !out.message.empty()) {
+    if (out.sol) mxDestroyArray(out.sol);
+    out.sol = nullptr;
+    // The texts are copied to static buffers and every string given back
+    // before the error is reported.
+    static char id[64], message[8192];
+    if (memory) {
+      std::snprintf(id, sizeof id, "readvelsol:memory");
+      std::snprintf(message, sizeof message, "out of memory for the results of '%s'",
+                    name.c_str());
+    } else {
+      std::snprintf(id, sizeof id, "%s", out.id.c_str());
+      std::snprintf(message, sizeof message, "%s", out.message.c_str());
+    }
+    out = Outcome();
+    std::string().swap(name);
+    fail(id, message);
   }
-  for (const VelsolWarning &w : reader.warnings()) mexWarnMsgIdAndTxt(w.id, "%s", w.message.c_str());
-  plhs[0] = sol;
+  for (const VelsolWarning &w : out.warnings) mexWarnMsgIdAndTxt(w.id, "%s", w.message.c_str());
+  plhs[0] = out.sol;
 }

@@ -2,6 +2,7 @@
 // so a 9999 x 9999 covariance is written once and never copied (Octave
 // copies the results of a MEX file when the call returns).
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -35,9 +36,13 @@ Cell names(const std::vector<char> &text, octave_idx_type count) {
 // own constructors would zero every page first.
 NDArray uninitializedSquare(octave_idx_type P) {
   const std::size_t bytes = sizeof(double) * static_cast<std::size_t>(P) * P;
-  double *data = static_cast<double *>(::operator new(bytes));
-  adviseLargeArea(data, bytes);
-  return NDArray(Array<double>(data, dim_vector(P, P)));
+  // Given back if Octave cannot take it over.
+  std::unique_ptr<void, void (*)(void *)> data(::operator new(bytes),
+                                               [](void *p) { ::operator delete(p); });
+  adviseLargeArea(data.get(), bytes);
+  NDArray square(Array<double>(static_cast<double *>(data.get()), dim_vector(P, P)));
+  data.release();  // Octave's array owns it now
+  return square;
 }
 
 }  // namespace

@@ -36,13 +36,16 @@ bool sameName(const char *a, const char *b) { return std::memcmp(a, b, kNameLeng
 }  // namespace
 
 VelsolReader::VelsolReader(ByteSource &source, std::string name)
-    : source_(source), name_(std::move(name)), lines_(new LineStream(source)) {}
+    : source_(source),
+      name_(std::move(name)),
+      lines_(new LineStream(source)),
+      in_(new SectionReader<LineStream>(*lines_)) {}
 
 VelsolReader::~VelsolReader() = default;
 
 bool VelsolReader::readHeader(VelsolHeader &out) {
   LineStream &lines = *lines_;
-  SectionReader<LineStream> in(lines);
+  SectionReader<LineStream> &in = *in_;
   Header header;
   if (!in.take("header", 1, 1, geomex::readHeader, header)) {
     if (lines.failed()) {
@@ -78,7 +81,7 @@ bool VelsolReader::readBody(const VelsolHeader &header, VelsolAreas &a, unsigned
   const SectionCounts &c = header.counts;
   const int32_t S = c.stations, G = c.nvec, P = c.parameters;
   LineStream &lines = *lines_;  // goes on after the header
-  SectionReader<LineStream> in(lines);
+  SectionReader<LineStream> &in = *in_;
 
   auto fail = [&](const char *id) {
     if (lines.failed()) {
@@ -146,7 +149,7 @@ bool VelsolReader::readBody(const VelsolHeader &header, VelsolAreas &a, unsigned
 
   RecordFault fault;
   bool readError = false;
-  if (!readCorrelations(source_, lines, c.correlations, P, variance.data(), a.cov, threads,
+  if (!readCorrelations(source_, lines, in, c.correlations, P, variance.data(), a.cov, threads,
                         fault, readError)) {
     if (readError) {
       errorId_ = velsol_id::kRead;

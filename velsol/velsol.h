@@ -22,6 +22,8 @@
 namespace geomex {
 
 class LineStream;
+template <typename Lines>
+class SectionReader;
 
 // What the header declares.
 struct VelsolHeader {
@@ -89,7 +91,10 @@ class VelsolReader {
   const char *errorId_ = "";
   std::string error_;
   std::vector<VelsolWarning> warnings_;
-  std::unique_ptr<LineStream> lines_;  // one stream from the header on
+  // One stream and one record reader from the header on, so that a message
+  // can speak of the line before it (a file whose lines end in CR alone).
+  std::unique_ptr<LineStream> lines_;
+  std::unique_ptr<SectionReader<LineStream>> in_;
 };
 
 // Whole-file convenience for tests and fuzzing: the areas are sized and

@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "linestream.h"
@@ -199,6 +202,72 @@ TEST(Velsol, ErrorsAndWarnings) {
             "file 't.sol', line 4: the records of parameter group 1 name different stations "
             "('B       ', 'C       ', 'B       '); the third one's is taken");
   EXPECT_EQ(w.sol.refstation, 0.0);
+}
+
+// A source that fails every read that reaches `from` (as a disk with a bad
+// block would): what lies before it is still delivered.
+class FailingSource final : public geomex::ByteSource {
+ public:
+  FailingSource(std::string text, uint64_t from) : text_(std::move(text)), from_(from) {}
+  long long readAt(uint64_t offset, char *buf, std::size_t n) noexcept override {
+    if (offset >= from_) {
+      failures_.fetch_add(1);
+      return -1;
+    }
+    MemorySource inner(text_.data(), static_cast<std::size_t>(std::min<uint64_t>(from_, text_.size())));
+    return inner.readAt(offset, buf, n);
+  }
+  uint64_t size() const noexcept override { return text_.size(); }
+  int error() const noexcept override { return 5; }  // EIO
+
+ private:
+  std::string text_;
+  uint64_t from_;
+  std::atomic<int> failures_{0};
+};
+
+// A read error where the reader needs the bytes is an error, never a
+// solution read with other numbers; one in what it does not need is none.
+// A file whose lines end in CR alone says so, as tosqumg does.
+TEST(Velsol, ReadErrorsAndBareCarriageReturns) {
+  SolutionText t;
+  t.header(60, "S0");
+  for (int s = 0; s <= 20; ++s) t.station(("S" + std::to_string(s)).c_str(), 4e6 + s, 1e6, 4e6);
+  for (int k = 1; k <= 60; ++k) t.parameter(k, ("S" + std::to_string((k - 1) / 3)).c_str(), 0.1, 0.001);
+  t.correlations(60, [](int i, int j) { return 0.001 * (i + j); });
+  const std::string good = t.text;
+  const std::size_t corr = good.find("    2     1");
+  for (unsigned threads : {1u, 3u}) {
+    for (uint64_t from : {uint64_t{corr + 5000}, uint64_t{corr}, uint64_t{40}}) {
+      FailingSource source(good, from);
+      VelsolSolution sol;
+      std::string id, error;
+      EXPECT_FALSE(geomex::readVelsol(source, "t.sol", threads, sol, &id, &error)) << from;
+      EXPECT_EQ(id, "readvelsol:read") << from << ": " << error;
+    }
+    FailingSource tail((good + std::string(100, 'x')), good.size());
+    VelsolSolution sol;
+    EXPECT_TRUE(geomex::readVelsol(tail, "t.sol", threads, sol));
+  }
+
+  // The rest of an over-long last parameter line cannot be read: its start
+  // must not be taken for the first correlation record.
+  std::string longLine = SolutionText().header(3, "A").station("A", 1, 2, 3).station("B", 4, 5, 6)
+                             .parameter(1, "B", 0.1, 0.001).parameter(2, "B", 0.2, 0.001).text;
+  std::string third = SolutionText().parameter(3, "B", 0.3, 0.001).text;
+  third.pop_back();
+  third += std::string(1200000, ' ') + "\n";
+  longLine += third + SolutionText().correlations(3, [](int, int) { return 0.5; }).text;
+  FailingSource cut(longLine, longLine.size() - 200000);
+  VelsolSolution sol;
+  std::string id;
+  EXPECT_FALSE(geomex::readVelsol(cut, "t.sol", 1, sol, &id));
+  EXPECT_EQ(id, "readvelsol:read");
+
+  const Outcome cr = readSolution("    3HOGT     XYZ\rHOGT    1 2 3\r", 1);
+  EXPECT_EQ(cr.error,
+            "file 't.sol', line 2: the file ends before station record 1 of 2 "
+            "(the file's lines end in CR alone)");
 }
 
 // The streaming line reader splits any text as the in-memory cursor does,
