@@ -20,7 +20,10 @@ namespace geomex {
 
 class LineStream {
  public:
-  static constexpr std::size_t kBlock = std::size_t{1} << 20;
+  // Bytes read at a time: small enough that the C library serves the buffer
+  // from memory it keeps (a fresh mapping would cost a page fault a page on
+  // every call), large enough that the system calls cost nothing.
+  static constexpr std::size_t kBlock = std::size_t{64} << 10;
   static constexpr std::size_t kMaxKeptLine = 4096;
 
   // Allocates the buffer once: about kBlock bytes, less for a smaller source.

@@ -16,9 +16,10 @@ namespace {
 
 // A record in the written layout: kCorrelationWidth characters and '\n'.
 constexpr std::size_t kStride = kCorrelationWidth + 1;
-// Records converted per positioned read: about 300 KB, which stays in the
-// cache while it is converted.
-constexpr std::size_t kRecordsPerRead = 8192;
+// Records converted per positioned read: about 72 KB, which stays in the
+// cache while it is converted, and which the C library serves from memory
+// it keeps from call to call.
+constexpr std::size_t kRecordsPerRead = 2048;
 // Mirrored in square tiles, so that both the rows read and the columns
 // written stay in the cache.
 constexpr std::size_t kTile = 64;
