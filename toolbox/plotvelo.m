@@ -36,6 +36,9 @@ function scale = plotvelo (varargin)
   end
   enu = args{1};
   check_enu (enu, 'plotvelo');
+  if (isempty (enu.name))
+    error ('plotvelo:empty', 'plotvelo: ENU holds no station with a velocity to draw');
+  end
   scale = [];
   opts = args(2:end);
   if (mod (numel (opts), 2) ~= 0)

@@ -60,6 +60,16 @@ function tool = velomap (pngfile, enu, varargin)
   if (~(ischar (opt.tool) && any (strcmp (opt.tool, {'auto', 'gmt', 'octave'}))))
     error ('velomap:option', 'velomap: tool must be "auto", "gmt" or "octave"');
   end
+  pos = opt.positions;
+  if (~(iscell (pos) && numel (pos) == 3 && isnumeric (pos{1}) && isnumeric (pos{2}) ...
+        && iscellstr (pos{3}) && numel (pos{1}) == numel (pos{2}) ...
+        && numel (pos{3}) == numel (pos{1})))
+    error ('velomap:option', ...
+           'velomap: positions must be {lat, lon, names}: two numeric vectors and a cell of names of one length');
+  end
+  if (isempty (enu.name))
+    error ('velomap:empty', 'velomap: ENU holds no station with a velocity to draw');
+  end
 
   folder = fileparts (pngfile);
   if (~isempty (folder) && ~exist (folder, 'dir'))
@@ -94,7 +104,7 @@ function gmt_map (pngfile, enu, opt)
     sprintf('gmt coast -R%s -J%s -Baf %s -Dl -A1000 -Gcornsilk -Slightsteelblue1 -W0.25p,gray40 -N1/0.4p,gray50', ...
             region, proj, frame_title(opt.title))
     'gmt plot positions.txt -Sc0.16c -W0.8p,gray30'
-    sprintf('gmt velo vel.txt -Se%.6gc/%.6g/0 -A7p+e+pthin,navy -W1p,navy -Gnavy -L0.7p,red3', ...
+    sprintf('gmt velo vel.txt -Se%.6gc/%.17g/0 -A7p+e+pthin,navy -W1p,navy -Gnavy -L0.7p,red3', ...
             velscale, enu.confidence)
     'gmt plot vel.txt -Sc0.12c -Gnavy'
     'gmt text names.txt -F+f7p,Helvetica,black+jTL -D0.12c/-0.1c -N'
@@ -103,9 +113,10 @@ function gmt_map (pngfile, enu, opt)
     cmds{end+1} = sprintf ('echo ''%.8f %.8f'' | gmt plot -St0.4c -Gforestgreen -W0.5p,white', ...
                            enu.reflon, enu.reflat);
     if (enu.reference == 0)  % not labelled with the velocities
-      cmds{end+1} = sprintf (['echo ''%.8f %.8f %s'' | ', ...
-                              'gmt text -F+f7p,Helvetica,black+jTL -D0.12c/-0.1c -N'], ...
-                             enu.reflon, enu.reflat, strtrim (enu.refname));
+      % Names come from the file: they go to GMT in a file, never through
+      % the shell.
+      write_points (fullfile (work, 'refname.txt'), enu.reflon, enu.reflat, {enu.refname});
+      cmds{end+1} = 'gmt text refname.txt -F+f7p,Helvetica,black+jTL -D0.12c/-0.1c -N';
     end
   end
   % The scale arrow and its label, placed by map position in the lower left.

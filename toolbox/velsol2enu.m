@@ -154,6 +154,15 @@ function enu = velsol2enu (sol, varargin)
   enu.cov = rotate_covariance (sol.cov, group, R, ref);
 
   d = reshape (diag (enu.cov), [], 1);
+  % A covariance whose correlations are each valid can still fail to be
+  % positive definite; a negative rotated variance gives a standard
+  % deviation (and an axis) of zero, as brisol does, and a warning.
+  if (any (d < 0))
+    warning ('velsol2enu:negativeVariance', ...
+             'velsol2enu: %d rotated variances are negative (the covariance is not positive definite); their standard deviations are set to 0', ...
+             nnz (d < 0));
+    d = max (d, 0);
+  end
   var_e = d(1:3:end);
   var_n = d(2:3:end);
   cov_en = enu.cov(sub2ind (size (enu.cov), 3 * (1:m)' - 1, 3 * (1:m)' - 2));
@@ -169,7 +178,7 @@ function enu = velsol2enu (sol, varargin)
   k = sqrt (-2 * log1p (-p));
   mid = (var_e + var_n) / 2;
   half = hypot ((var_e - var_n) / 2, cov_en);
-  enu.smaj = k * sqrt (mid + half);
+  enu.smaj = k * sqrt (max (mid + half, 0));
   enu.smin = k * sqrt (max (mid - half, 0));
   enu.azim = mod (90 - atan2d (2 * cov_en, var_e - var_n) / 2, 180);
   enu.confidence = p;
@@ -244,7 +253,7 @@ function check_velsol (sol)
   if (~iscellstr (sol.station) || ~iscellstr (sol.site))
     bad ('station and site must be cell arrays of names');
   elseif (~(isnumeric (sol.llh) && isreal (sol.llh) && size (sol.llh, 1) == ns ...
-            && size (sol.llh, 2) >= 2))
+            && size (sol.llh, 2) >= 3))
     bad ('llh must have one row (latitude, longitude, height) per station record');
   elseif (~(isnumeric (sol.vel) && isreal (sol.vel) && isequal (size (sol.vel), [m, 3])))
     bad ('vel must have one row of three values per parameter group');

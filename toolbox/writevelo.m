@@ -32,7 +32,7 @@
 % @example
 % @group
 % writevelo ('vel.txt', velsol2enu (readvelsol ('example.sol')));
-% system ('gmt velo vel.txt -R-10/30/35/65 -JM15c -Se0.2c/0.95/8p -B -png vel');
+% system ('gmt velo vel.txt -R-10/30/35/65 -JM15c -Se0.2c/0.95/8p -A7p+e+pthin -W1p -B -png vel');
 % @end group
 % @end example
 % @seealso{velsol2enu, velomap}
@@ -86,24 +86,29 @@ function writevelo (filename, enu, varargin)
   if (fid < 0)
     error ('writevelo:open', 'writevelo: cannot write ''%s'': %s', filename, msg);
   end
-  % The file is closed whatever happens while writing.
+  % The file is closed whatever happens while writing.  A full disk may
+  % only show when the buffer is flushed, and the host need not report it
+  % then: the bytes that reached the file are counted against those given.
   try
-    fprintf (fid, '%s\n', head);
+    written = fprintf (fid, '%s\n', head);
     if (strcmpi (fmt, 'velo'))
       data = [num2cell(cols), names]';
     else
       data = [names, num2cell(cols)]';
     end
-    fprintf (fid, fmtline, data{:});
-    [~, err] = ferror (fid);
-    ok = (err == 0);
+    written = written + fprintf (fid, fmtline, data{:});
+    [msg, err] = ferror (fid);
   catch failure
     fclose (fid);
     rethrow (failure);
   end
-  ok = (fclose (fid) == 0) && ok;
-  if (~ok)
-    error ('writevelo:write', 'writevelo: writing ''%s'' failed', filename);
+  closed = fclose (fid) == 0;
+  info = dir (filename);
+  if (err ~= 0 || ~closed || numel (info) ~= 1 || info.bytes ~= written)
+    if (err == 0)
+      msg = sprintf ('%d of %d bytes reached the file', sum ([info.bytes]), written);
+    end
+    error ('writevelo:write', 'writevelo: writing ''%s'' failed: %s', filename, msg);
   end
 end
 

@@ -178,3 +178,25 @@
 %! catch err
 %!   assert (err.identifier, "velsol2enu:noreference");
 %! end_try_catch
+
+## A covariance whose correlations are each valid but which is not positive
+## definite: negative rotated variances give zero deviations, real
+## correlations and a warning, never complex numbers.
+%!test
+%! sg = 1e-3 * [1; 2; 3];
+%! C = (sg * sg') .* [1, 0.9, 0.9; 0.9, 1, -0.9; 0.9, -0.9, 1];
+%! [V, L] = eig (C);
+%! assert (L(1) < 0);
+%! ## The station whose up direction is the eigenvector of the negative
+%! ## eigenvalue: its rotated vertical variance is negative.
+%! s = make_velsol ([asind(V(3, 1)), atan2d(V(2, 1), V(1, 1)), 0], [0.01, 0.02, 0.03], 1);
+%! s.cov = C;
+%! lastwarn ("");
+%! e = velsol2enu (s);
+%! [~, id] = lastwarn ();
+%! assert (id, "velsol2enu:negativeVariance");
+%! assert (e.su, 0);
+%! for f = {"se", "sn", "su", "rho_en", "smaj", "smin"}
+%!   assert (isreal (e.(f{1})) && all (e.(f{1}) >= -1));
+%! endfor
+%!error id=velsol2enu:notvelsol velsol2enu (setfield (sol, "llh", sol.llh(:, 1:2)))

@@ -74,6 +74,35 @@
 %!error id=writevelo:option writevelo ("x.txt", enu, "format", "xls")
 %!error <cannot write '/nonexistent/dir/x.txt'> writevelo ("/nonexistent/dir/x.txt", enu)
 %!error id=velomap:option velomap ("x.png", enu, "tool", "matplotlib")
+%!error id=velomap:option velomap ("x.png", enu, "positions", {1, 2})
+%!error <writing '/dev/full' failed> writevelo ("/dev/full", enu)
+%!error id=writevelo:notenu writevelo ("x.txt", setfield (enu, "sn", complex (enu.sn, 1)))
+
+## Empty results are refused by the plots, written as a header by writevelo.
+%!test
+%! none = enu;
+%! for f = {"name", "lat", "lon", "ve", "vn", "se", "sn", "rho_en", "smaj", "smin", "azim"}
+%!   none.(f{1}) = none.(f{1})([]);
+%! endfor
+%! fail ("velomap (fullfile (dir, 'none.png'), none)", "velomap: ENU holds no station");
+%! fail ("plotvelo (none)", "plotvelo: ENU holds no station");
+%! writevelo (fullfile (dir, "none.txt"), none);
+%! assert (numel (strsplit (strtrim (fileread (fullfile (dir, "none.txt"))), "\n")), 1);
+
+## Names from the file never reach the shell: a reference station without a
+## velocity group whose name holds quotes and a command.
+%!test
+%! if (system ("gmt --version > /dev/null 2>&1") != 0)
+%!   return;
+%! endif
+%! marker = fullfile (dir, "ran");
+%! odd = enu;
+%! odd.reference = 0;
+%! odd.refname = sprintf ("';touch %s;'", marker);
+%! odd.reflat = enu.lat(1) + 0.5;
+%! odd.reflon = enu.lon(1) + 0.5;
+%! velomap (fullfile (dir, "odd.png"), odd, "tool", "gmt");
+%! assert (! exist (marker, "file"));
 
 %!test
 %! confirm_recursive_rmdir (false, "local");
