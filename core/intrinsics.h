@@ -57,12 +57,7 @@ inline unsigned countTrailingZeros32(uint32_t x) {
   _BitScanForward(&index, static_cast<unsigned long>(x));
   return static_cast<unsigned>(index);
 #else
-  unsigned n = 0;
-  while ((x & 1u) == 0) {
-    x >>= 1;
-    ++n;
-  }
-  return n;
+  return countTrailingZeros64(x);
 #endif
 }
 
