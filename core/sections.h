@@ -27,6 +27,7 @@
 #ifndef CORE_SECTIONS_H
 #define CORE_SECTIONS_H
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -129,6 +130,29 @@ class SectionReader {
   bool lastHeldBareCr_ = false;  // noted when a line is taken: a stream reuses its buffer
   RecordFault fault_{};
 };
+
+// Reads `count` correlation records in file order with `in` and applies
+// each to the covariance through `at(i, j)` (a reference to the element of
+// 1-based parameters i, j, both up to `parameters`): both elements of the
+// pair become the coefficient scaled by the two variances as they stand at
+// that record, so a later record for the same pair wins and a diagonal
+// record changes the scale of the records after it.  Every reader of the
+// section shares this order.  False at the first faulty record (in.fault()
+// tells which).
+template <typename Lines, typename At>
+bool applyCorrelations(SectionReader<Lines> &in, int64_t count, int32_t parameters, At at) {
+  for (int64_t c = 1; c <= count; ++c) {
+    CorrelationRecord rec;
+    if (!in.takeCorrelation(c, count, rec) ||
+        !in.indexInRange("first parameter index", rec.iread, parameters) ||
+        !in.indexInRange("second parameter index", rec.jread, parameters))
+      return false;
+    const double v = rec.rho * std::sqrt(at(rec.iread, rec.iread) * at(rec.jread, rec.jread));
+    at(rec.iread, rec.jread) = v;
+    at(rec.jread, rec.iread) = v;
+  }
+  return true;
+}
 
 }  // namespace geomex
 

@@ -134,16 +134,9 @@ TosqumStatus assemble(Lines &lines, const char *name, double *vel, double *outco
 
   // Correlations, scaled by the standard deviations as they stand now (an
   // earlier record may have replaced a diagonal entry).
-  for (long c = 1; c <= counts.correlations; ++c) {
-    CorrelationRecord rec;
-    if (!in.takeCorrelation(c, counts.correlations, rec)) return failure(in.fault(), name);
-    if (!in.indexInRange("first parameter index", rec.iread, nparam) ||
-        !in.indexInRange("second parameter index", rec.jread, nparam))
-      return failure(in.fault(), name);
-    const double v = rec.rho * std::sqrt(covAt(rec.iread, rec.iread) * covAt(rec.jread, rec.jread));
-    covAt(rec.iread, rec.jread) = v;
-    covAt(rec.jread, rec.iread) = v;
-  }
+  if (!applyCorrelations(in, counts.correlations, nparam,
+                         [](int32_t i, int32_t j) -> double & { return covAt(i, j); }))
+    return failure(in.fault(), name);
 
   if (nvec >= 0) {
     copyCovarianceWithout(refind, nparam, outcov);

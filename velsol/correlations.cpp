@@ -133,46 +133,27 @@ bool readInParallel(ByteSource &source, uint64_t offset, int64_t count, int32_t 
   return true;
 }
 
-bool readInOrder(LineStream &lines, SectionReader<LineStream> &in, int64_t count, int32_t P,
-                 const double *variance, double *cov, RecordFault &fault, bool &readError) {
+bool readInOrder(SectionReader<LineStream> &in, int64_t count, int32_t P,
+                 const double *variance, double *cov) {
   const std::size_t n = static_cast<std::size_t>(P);
   std::fill(cov, cov + n * n, 0.0);
   for (std::size_t k = 0; k < n; ++k) cov[k + k * n] = variance[k];
-  auto at = [&](int32_t i, int32_t j) -> double & {
+  return applyCorrelations(in, count, P, [&](int32_t i, int32_t j) -> double & {
     return cov[(i - 1) + static_cast<std::size_t>(j - 1) * n];
-  };
-  for (int64_t c = 1; c <= count; ++c) {
-    CorrelationRecord rec;
-    if (!in.takeCorrelation(c, count, rec) ||
-        !in.indexInRange("first parameter index", rec.iread, P) ||
-        !in.indexInRange("second parameter index", rec.jread, P)) {
-      readError = lines.failed();
-      fault = in.fault();
-      return false;
-    }
-    const double v = rec.rho * std::sqrt(at(rec.iread, rec.iread) * at(rec.jread, rec.jread));
-    at(rec.iread, rec.jread) = v;
-    at(rec.jread, rec.iread) = v;
-  }
-  return true;
+  });
 }
 
 }  // namespace
 
 bool readCorrelations(ByteSource &source, LineStream &lines, SectionReader<LineStream> &in,
-                      int64_t count, int32_t P,
-                      const double *variance, double *cov, unsigned threads, RecordFault &fault,
-                      bool &readError) {
-  readError = false;
+                      int64_t count, int32_t P, const double *variance, double *cov,
+                      unsigned threads) {
   const uint64_t offset = lines.position();
-  if (lines.failed()) {  // the rest of the last parameter line could not be read
-    readError = true;
-    return false;
-  }
+  if (lines.failed()) return false;  // the rest of the last parameter line could not be read
   const long before = lines.linesRead();
   if (readInParallel(source, offset, count, P, variance, cov, std::max(threads, 1u))) return true;
   lines.seek(offset, before);
-  return readInOrder(lines, in, count, P, variance, cov, fault, readError);
+  return readInOrder(in, count, P, variance, cov);
 }
 
 }  // namespace geomex

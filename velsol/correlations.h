@@ -13,8 +13,8 @@
 namespace geomex {
 
 // Reads `count` correlation records starting at `lines` (positioned on the
-// first; `in` reads its records) into the P x P matrix cov, whose diagonal on entry is taken from
-// `variance` (P values: the parameter section's variances) and whose other
+// first; `in` reads its records) into the P x P matrix cov, whose diagonal
+// on entry is taken from `variance` (P values: the parameter section's variances) and whose other
 // elements may hold anything.  On success every element of cov is set.
 //
 // Files written by programs keep one layout (" %4d  %4d  %22.15E", 35
@@ -28,14 +28,14 @@ namespace geomex {
 // record changes the scale of the records after it.  Both ways give the
 // same bits.
 //
-// On failure, `fault` describes the first faulty record (or `readError` is
-// set when the source failed); cov then holds no meaningful values.  Out of
+// On failure, in.fault() describes the first faulty record, or
+// lines.failed() tells that the source failed; cov then holds no meaningful
+// values.  Out of
 // memory for a thread's buffer, or a thread the system refuses, only costs
 // speed: the section is then read in order.
 bool readCorrelations(ByteSource &source, LineStream &lines, SectionReader<LineStream> &in,
-                      int64_t count, int32_t P,
-                      const double *variance, double *cov, unsigned threads, RecordFault &fault,
-                      bool &readError);
+                      int64_t count, int32_t P, const double *variance, double *cov,
+                      unsigned threads);
 
 }  // namespace geomex
 

@@ -43,20 +43,23 @@ VelsolReader::VelsolReader(ByteSource &source, std::string name)
 
 VelsolReader::~VelsolReader() = default;
 
-bool VelsolReader::readHeader(VelsolHeader &out) {
-  LineStream &lines = *lines_;
-  SectionReader<LineStream> &in = *in_;
-  Header header;
-  if (!in.take("header", 1, 1, geomex::readHeader, header)) {
-    if (lines.failed()) {
-      errorId_ = velsol_id::kRead;
-      error_ = "file '" + name_ + "' could not be read: " + std::strerror(source_.error());
-    } else {
-      errorId_ = velsol_id::kRecord;
-      error_ = faultText(in.fault(), name_);
-    }
-    return false;
+// Words the first fault: the source failing, or the record reader's fault,
+// whose kind gives the identifier.
+bool VelsolReader::fail() {
+  if (lines_->failed()) {
+    errorId_ = velsol_id::kRead;
+    error_ = "file '" + name_ + "' could not be read: " + std::strerror(source_.error());
+  } else {
+    errorId_ = in_->fault().kind == RecordFault::Kind::kIndex ? velsol_id::kIndex
+                                                               : velsol_id::kRecord;
+    error_ = faultText(in_->fault(), name_);
   }
+  return false;
+}
+
+bool VelsolReader::readHeader(VelsolHeader &out) {
+  Header header;
+  if (!in_->take("header", 1, 1, geomex::readHeader, header)) return fail();
   if (header.n < 0) {
     errorId_ = velsol_id::kCount;
     error_ = "file '" + name_ + "', line 1: the parameter count " + std::to_string(header.n) +
@@ -80,25 +83,13 @@ bool VelsolReader::readHeader(VelsolHeader &out) {
 bool VelsolReader::readBody(const VelsolHeader &header, VelsolAreas &a, unsigned threads) {
   const SectionCounts &c = header.counts;
   const int32_t S = c.stations, G = c.nvec, P = c.parameters;
-  LineStream &lines = *lines_;  // goes on after the header
-  SectionReader<LineStream> &in = *in_;
-
-  auto fail = [&](const char *id) {
-    if (lines.failed()) {
-      errorId_ = velsol_id::kRead;
-      error_ = "file '" + name_ + "' could not be read: " + std::strerror(source_.error());
-    } else {
-      errorId_ = id;
-      error_ = faultText(in.fault(), name_);
-    }
-    return false;
-  };
+  SectionReader<LineStream> &in = *in_;  // goes on after the header
 
   // Stations, in file order; the last one named like the reference decides.
   a.refstation = 0;
   for (int32_t s = 0; s < S; ++s) {
     StationRecord rec;
-    if (!in.take("station", s + 1, S, readStation, rec)) return fail(velsol_id::kRecord);
+    if (!in.take("station", s + 1, S, readStation, rec)) return fail();
     std::memcpy(a.station + static_cast<std::size_t>(s) * kNameLength, rec.stanam, kNameLength);
     double llh[3];
     xyz2llh(rec.xyz, llh);
@@ -123,8 +114,9 @@ bool VelsolReader::readBody(const VelsolHeader &header, VelsolAreas &a, unsigned
     ParameterRecord rec[3];
     for (int q = 0; q < 3; ++q) {
       const long index = 3L * g + q + 1;
-      if (!in.take("parameter", index, P, readParameter, rec[q])) return fail(velsol_id::kRecord);
-      if (!in.indexInRange("parameter index", rec[q].k, P)) return fail(velsol_id::kIndex);
+      if (!in.take("parameter", index, P, readParameter, rec[q]) ||
+          !in.indexInRange("parameter index", rec[q].k, P))
+        return fail();
       a.vel[g + static_cast<std::size_t>(q) * G] = rec[q].value;
       a.sigma[g + static_cast<std::size_t>(q) * G] = rec[q].sigma;
       variance[static_cast<std::size_t>(rec[q].k - 1)] = rec[q].sigma * rec[q].sigma;
@@ -147,19 +139,9 @@ bool VelsolReader::readBody(const VelsolHeader &header, VelsolAreas &a, unsigned
     warnings_.push_back({velsol_id::kMixedGroup, firstMixed});
   }
 
-  RecordFault fault;
-  bool readError = false;
-  if (!readCorrelations(source_, lines, in, c.correlations, P, variance.data(), a.cov, threads,
-                        fault, readError)) {
-    if (readError) {
-      errorId_ = velsol_id::kRead;
-      error_ = "file '" + name_ + "' could not be read: " + std::strerror(source_.error());
-    } else {
-      errorId_ = fault.kind == RecordFault::Kind::kIndex ? velsol_id::kIndex : velsol_id::kRecord;
-      error_ = faultText(fault, name_);
-    }
-    return false;
-  }
+  if (!readCorrelations(source_, *lines_, in, c.correlations, P, variance.data(), a.cov,
+                        threads))
+    return fail();
   return true;
 }
 

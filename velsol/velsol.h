@@ -85,7 +85,8 @@ class VelsolReader {
   const std::vector<VelsolWarning> &warnings() const { return warnings_; }
 
  private:
-  struct Impl;
+  bool fail();  // records the first fault as the error; always false
+
   ByteSource &source_;
   std::string name_;
   const char *errorId_ = "";
