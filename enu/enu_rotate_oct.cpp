@@ -17,7 +17,7 @@
 #include "../host/octgate.h"
 #include "rotate_request.h"
 
-GEOMEX_OCT_EXPORT_BEGIN
+GEOMEX_DEFAULT_VISIBILITY_BEGIN
 
 DEFUN_DLD(enurotate, args, ,
           "-*- texinfo -*-\n"
@@ -69,4 +69,4 @@ DEFUN_DLD(enurotate, args, ,
   return octave_value(result);
 }
 
-GEOMEX_OCT_EXPORT_END
+GEOMEX_DEFAULT_VISIBILITY_END

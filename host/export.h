@@ -15,4 +15,17 @@
 #define GEOMEX_EXPORT
 #endif
 
+// Brackets declarations that must keep default visibility in modules
+// compiled with hidden visibility: the host's headers, whose declarations
+// of the entry points would otherwise hide them, and Octave's DEFUN_DLD,
+// which does not mark its installer for export where Octave was built
+// without visibility flags (Debian's Octave 7).
+#if defined(__GNUC__) || defined(__clang__)
+#define GEOMEX_DEFAULT_VISIBILITY_BEGIN _Pragma("GCC visibility push(default)")
+#define GEOMEX_DEFAULT_VISIBILITY_END _Pragma("GCC visibility pop")
+#else
+#define GEOMEX_DEFAULT_VISIBILITY_BEGIN
+#define GEOMEX_DEFAULT_VISIBILITY_END
+#endif
+
 #endif  // HOST_EXPORT_H

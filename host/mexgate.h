@@ -11,15 +11,10 @@
 #include "export.h"
 
 // The host's header declares mexFunction; under hidden visibility that
-// declaration would hide the entry point the host looks for, so the whole
-// header is read with default visibility.
-#if defined(__GNUC__) || defined(__clang__)
-#pragma GCC visibility push(default)
-#endif
+// declaration would hide the entry point the host looks for.
+GEOMEX_DEFAULT_VISIBILITY_BEGIN
 #include "mex.h"
-#if defined(__GNUC__) || defined(__clang__)
-#pragma GCC visibility pop
-#endif
+GEOMEX_DEFAULT_VISIBILITY_END
 
 // Reports an argument error to the host and abandons the call.
 //

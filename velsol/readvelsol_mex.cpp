@@ -1,6 +1,7 @@
 // MEX gateway of readvelsol, for MATLAB (which does not copy a MEX file's
 // results) and for checking in Octave that both gateways agree.
 //   sol = readvelsol(filename)
+#include <cstdarg>
 #include <cstdio>
 #include <new>
 #include <string>
@@ -19,15 +20,31 @@ const char *const kFields[] = {"refname", "crdsys", "station", "xyz",   "llh",
                                "refstation", "site", "vel",     "sigma", "cov"};
 constexpr int kFieldCount = sizeof kFields / sizeof kFields[0];
 
-// The error text must outlive the gateway's frame (the host reads it after
-// unwinding), and reporting must not allocate (it may follow an allocation
-// failure), so both live in static buffers.
-[[noreturn]] void fail(const char *id, const char *message) {
-  static char idText[64], text[8192];
-  std::snprintf(idText, sizeof idText, "%s", id);
-  std::snprintf(text, sizeof text, "%s", message);
-  mexErrMsgIdAndTxt(idText, "%s", text);
+// The error to report.  Its text must outlive the gateway's frame (the host
+// reads it after unwinding), and keeping it must not allocate (it may follow
+// an allocation failure), so it lives in static buffers: a caller keeps it,
+// gives back what it holds, then raises it.
+char gErrorId[64], gErrorText[8192];
+
+#if defined(__GNUC__)
+__attribute__((format(printf, 2, 3)))
+#endif
+void keepError(const char *id, const char *format, ...) {
+  std::snprintf(gErrorId, sizeof gErrorId, "%s", id);
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(gErrorText, sizeof gErrorText, format, args);
+  va_end(args);
+}
+
+[[noreturn]] void raiseKeptError() {
+  mexErrMsgIdAndTxt(gErrorId, "%s", gErrorText);
   std::abort();
+}
+
+[[noreturn]] void fail(const char *id, const char *message) {
+  keepError(id, "%s", message);
+  raiseKeptError();
 }
 
 std::string fileNameArgument(const mxArray *arg) {
@@ -137,20 +154,14 @@ GEOMEX_EXPORT void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArra
   if (memory || !out.message.empty()) {
     if (out.sol) mxDestroyArray(out.sol);
     out.sol = nullptr;
-    // The texts are copied to static buffers and every string given back
-    // before the error is reported.
-    static char id[64], message[8192];
-    if (memory) {
-      std::snprintf(id, sizeof id, "readvelsol:memory");
-      std::snprintf(message, sizeof message, "out of memory for the results of '%s'",
-                    name.c_str());
-    } else {
-      std::snprintf(id, sizeof id, "%s", out.id.c_str());
-      std::snprintf(message, sizeof message, "%s", out.message.c_str());
-    }
+    // Every string is given back before the error is raised.
+    if (memory)
+      keepError("readvelsol:memory", "out of memory for the results of '%s'", name.c_str());
+    else
+      keepError(out.id.c_str(), "%s", out.message.c_str());
     out = Outcome();
     std::string().swap(name);
-    fail(id, message);
+    raiseKeptError();
   }
   for (const VelsolWarning &w : out.warnings) mexWarnMsgIdAndTxt(w.id, "%s", w.message.c_str());
   plhs[0] = out.sol;

@@ -47,7 +47,7 @@ NDArray uninitializedSquare(octave_idx_type P) {
 
 }  // namespace
 
-GEOMEX_OCT_EXPORT_BEGIN
+GEOMEX_DEFAULT_VISIBILITY_BEGIN
 DEFUN_DLD(readvelsol, args, , kHelpText)
 {
   if (args.length() != 1) print_usage();
@@ -100,4 +100,4 @@ DEFUN_DLD(readvelsol, args, , kHelpText)
                   name.c_str(), static_cast<long>(S));
   }
 }
-GEOMEX_OCT_EXPORT_END
+GEOMEX_DEFAULT_VISIBILITY_END
