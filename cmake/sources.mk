@@ -90,6 +90,7 @@ readvelsol_LIBS := velsol_core
 GEOMEX_TOOLBOX := toolbox/velsol2enu.m toolbox/writevelo.m toolbox/plotvelo.m \
                   toolbox/velomap.m
 GEOMEX_TOOLBOX_PRIVATE := toolbox/private/check_enu.m toolbox/private/enurotate_ref.m \
+                          toolbox/private/parse_options.m \
                           toolbox/private/strings_to_chars.m
 GEOMEX_PRIVATE_MODULES := enurotate
 
