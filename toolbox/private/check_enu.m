@@ -1,19 +1,37 @@
 % check_enu (enu, caller)
-% Errors CALLER:notenu unless ENU is a velsol2enu result: a scalar struct
-% with the per-station fields the writers and plots read, all of one length.
+% Errors CALLER:notEnu unless ENU is a velsol2enu result: a scalar struct
+% with the fields the writers and plots read, the per-station ones all of
+% one length.  Every number must be real floating point (double or single):
+% an integer class would make the callers' arithmetic integer (a latitude
+% of int32 (47) is no longer 47.3), and logical or char are no numbers.
+% The optional per-station fields (height, vu, su) are checked where
+% present.
 function check_enu (enu, caller)
-  need = {'name', 'lat', 'lon', 've', 'vn', 'se', 'sn', 'rho_en', ...
-          'smaj', 'smin', 'azim', 'confidence', 'refname', 'reflat', 'reflon', 'reference'};
+  per_station = {'lat', 'lon', 've', 'vn', 'se', 'sn', 'rho_en', 'smaj', 'smin', 'azim'};
+  optional = {'height', 'vu', 'su'};
+  scalars = {'confidence', 'reflat', 'reflon', 'reference'};
+  need = [{'name', 'refname'}, per_station, scalars];
+  id = [caller, ':notEnu'];
   if (~(isstruct (enu) && isscalar (enu) && all (isfield (enu, need))))
-    error ([caller, ':notenu'], '%s: ENU is not a velsol2enu result', caller);
+    error (id, '%s: ENU is not a velsol2enu result', caller);
   end
   m = numel (enu.name);
-  per_station = need(2:11);
-  if (~iscellstr (enu.name) ...
-      || ~all (cellfun (@(f) isnumeric (enu.(f)) && isreal (enu.(f)) && numel (enu.(f)) == m, ...
-                        per_station)))
-    error ([caller, ':notenu'], ...
-           '%s: ENU is not a velsol2enu result: its per-station fields differ in length or are not real', ...
-           caller);
+  number = @(x) isfloat (x) && isreal (x) && ~issparse (x);
+  present = optional(isfield (enu, optional));
+  fields = [per_station, present];
+  if (~iscellstr (enu.name))
+    error (id, '%s: ENU is not a velsol2enu result: name must be a cell array of names', caller);
+  end
+  sized = cellfun (@(f) number (enu.(f)) && numel (enu.(f)) == m, fields);
+  if (~all (sized))
+    error (id, ['%s: ENU is not a velsol2enu result: %s must be real floating-point ', ...
+                'arrays of one value per station'], caller, strjoin (fields(~sized), ', '));
+  end
+  single_value = cellfun (@(f) number (enu.(f)) && isscalar (enu.(f)), scalars);
+  if (~all (single_value) || ~(enu.reference >= 0 && enu.reference == fix (enu.reference)) ...
+      || ~ischar (enu.refname))
+    error (id, ['%s: ENU is not a velsol2enu result: confidence, reflat, reflon and ', ...
+                'reference must be real floating-point scalars (reference 0 or a row ', ...
+                'number), refname a string'], caller);
   end
 end
