@@ -1,6 +1,7 @@
-## Example job: reads a station-velocity solution with tosqumg, prints each
-## station's east/north velocity and 95 % error ellipse (from brisol), and
-## draws a map of them.
+## Example job: reads a station-velocity solution with readvelsol, turns it
+## into local east/north/up velocities and 95 % error ellipses with
+## velsol2enu, prints a table of them and draws the map with velomap
+## (the work is done by velocity_report.m beside this script).
 ##
 ##   octave-cli run_example.m MEXDIR [SOLFILE] [PNGFILE]
 ##

@@ -53,7 +53,7 @@
 % @item ve, vn, vu
 % east, north and up velocity, in the file's unit (m/yr)
 % @item cov
-% 3m x 3m covariance of all of them, rows 3i-2 to 3i east, north, up of
+% 3m x 3m covariance of all of them, kept 3i-2 to 3i east, north, up of
 % row i: @math{R C R'} with @var{R} block-diagonal (one rotation per
 % station), every cross-station term included
 % @item se, sn, su, rho_en
@@ -103,7 +103,7 @@
 % station of a @code{readvelsol} result), false (the default: absolute
 % velocities) or the name of a station of the result (@code{enu.name},
 % blanks around it ignored; for @code{readsinex}, a site code that names
-% several rows is refused: give the full name).  The covariance is then
+% several kept is refused: give the full name).  The covariance is then
 % that of those differences, @math{C_ii - C_i,ref - C_ref,i + C_ref,ref}
 % (and likewise for every cross term) rotated the same way: the reference
 % station's row of the result is exactly zero, velocity and covariance
@@ -171,18 +171,18 @@ function enu = velsol2enu (sol, varargin)
                         'relative', false, {@relative_value, 'true, false or the name of a station'}});
 
   if (strcmp (kind, 'velsol'))
-    [rows, refrow] = velsol_rows (sol, opt.relative);
+    [kept, refrow] = velsol_rows (sol, opt.relative);
   else
-    [rows, refrow] = sinex_rows (sol, opt.relative);
+    [kept, refrow] = sinex_rows (sol, opt.relative);
   end
-  group = rows.group;
+  group = kept.group;
   m = numel (group);
-  llh = double (sol.llh(rows.record, 1:3));
+  llh = double (sol.llh(kept.record, 1:3));
   R = enu_rotations (llh(:, 1), llh(:, 2));
 
-  enu.name = reshape (rows.name, [], 1);
+  enu.name = reshape (kept.name, [], 1);
   enu.group = group;
-  enu.record = rows.record;
+  enu.record = kept.record;
   enu.lat = llh(:, 1);
   enu.lon = llh(:, 2);
   enu.height = llh(:, 3);
@@ -307,9 +307,9 @@ function kind = solution_kind (sol)
   number = @(x) isfloat (x) && isreal (x) && ~issparse (x);
   if (~(number (sol.llh) && ismatrix (sol.llh) && size (sol.llh, 1) == ns ...
         && size (sol.llh, 2) >= 3))
-    bad ('llh must be a real floating-point array of one row (latitude, longitude, height) per station record');
+    bad ('llh must have one row (latitude, longitude, height) of real floating-point values per station record');
   elseif (~(number (sol.vel) && isequal (size (sol.vel), [m, 3])))
-    bad ('vel must be a real floating-point array of one row of three values per parameter group');
+    bad ('vel must have one row of three real floating-point values per parameter group');
   elseif (~(isa (sol.cov, 'double') && isreal (sol.cov) && ~issparse (sol.cov) ...
             && isequal (size (sol.cov), [3 * m, 3 * m])))
     bad ('cov must be a full real double matrix of three rows and columns per group');
@@ -321,14 +321,14 @@ function kind = solution_kind (sol)
   end
 end
 
-% The rows of a readvelsol result to rotate: each group that has a station
+% The kept of a readvelsol result to rotate: each group that has a station
 % record, with the record's index (the last of that name); ENU the
 % reference station's name, position and row in the result.
-function [rows, enu] = velsol_rows (sol, relative)
+function [kept, enu] = velsol_rows (sol, relative)
   [record, group] = match_records (sol.station, sol.site);
-  rows.group = group;
-  rows.record = record;
-  rows.name = sol.site(group);
+  kept.group = group;
+  kept.record = record;
+  kept.name = sol.site(group);
 
   enu.refname = sol.refname;
   enu.reflat = NaN;
@@ -338,13 +338,13 @@ function [rows, enu] = velsol_rows (sol, relative)
   if (ref > 0)
     enu.reflat = double (sol.llh(ref, 1));
     enu.reflon = double (sol.llh(ref, 2));
-    r = find (strcmp (rows.name, sol.station{ref}), 1, 'last');
+    r = find (strcmp (kept.name, sol.station{ref}), 1, 'last');
     if (~isempty (r))
       enu.reference = r;
     end
   end
   if (ischar (relative))
-    enu = refer_to (enu, relative, sol.site(:), sol.site(:), rows, sol.llh);
+    enu = refer_to (enu, relative, sol.site(:), sol.site(:), kept, sol.llh);
   elseif (relative && enu.reference == 0)
     error ('velsol2enu:noReference', ...
            'velsol2enu: reference station ''%s'' has no velocity parameters: no relative velocities', ...
@@ -352,10 +352,10 @@ function [rows, enu] = velsol_rows (sol, relative)
   end
 end
 
-% The rows of a readsinex result to rotate: those with a velocity and a
+% The kept of a readsinex result to rotate: those with a velocity and a
 % position.  A row's name is its site code where the code is unique in
 % SOL, else code, point and solution joined by '_'.
-function [rows, enu] = sinex_rows (sol, relative)
+function [kept, enu] = sinex_rows (sol, relative)
   code = cellfun (@strtrim, sol.station(:), 'UniformOutput', false);
   point = cellfun (@strtrim, sol.point(:), 'UniformOutput', false);
   soln = cellfun (@strtrim, sol.soln(:), 'UniformOutput', false);
@@ -375,16 +375,16 @@ function [rows, enu] = sinex_rows (sol, relative)
     warning ('velsol2enu:noStation', 'velsol2enu: no position for %s: left out', ...
              name_list (names(hasvel & ~haspos)));
   end
-  rows.group = find (hasvel & haspos);
-  rows.record = rows.group;
-  rows.name = names(rows.group);
+  kept.group = find (hasvel & haspos);
+  kept.record = kept.group;
+  kept.name = names(kept.group);
 
   enu.refname = '';
   enu.reflat = NaN;
   enu.reflon = NaN;
   enu.reference = 0;
   if (ischar (relative))
-    enu = refer_to (enu, relative, names, code, rows, sol.llh);
+    enu = refer_to (enu, relative, names, code, kept, sol.llh);
   elseif (relative)
     error ('velsol2enu:noReference', ...
            ['velsol2enu: a readsinex result names no reference station: ', ...
@@ -392,11 +392,11 @@ function [rows, enu] = sinex_rows (sol, relative)
   end
 end
 
-% The station named NAME among the names of all rows of the solution
+% The station named NAME among the names of all kept of the solution
 % (NAMES, CODES their site codes): its row in the result becomes the
-% reference.  A name of several rows, or a site code shared by several
-% rows, is refused with their full names.
-function enu = refer_to (enu, name, names, codes, rows, llh)
+% reference.  A name of several kept, or a site code shared by several
+% kept, is refused with their full names.
+function enu = refer_to (enu, name, names, codes, kept, llh)
   name = strtrim (name);
   hit = find (strcmp (cellfun (@strtrim, names, 'UniformOutput', false), name));
   if (isempty (hit))
@@ -412,15 +412,15 @@ function enu = refer_to (enu, name, names, codes, rows, llh)
   elseif (isempty (hit))
     error ('velsol2enu:noReference', 'velsol2enu: no station named ''%s'' to refer to', name);
   end
-  r = find (rows.group == hit, 1);
+  r = find (kept.group == hit, 1);
   if (isempty (r))
     error ('velsol2enu:noReference', ...
            'velsol2enu: station ''%s'' has no velocity (or no position): no relative velocities', ...
            name);
   end
   enu.refname = names{hit};
-  enu.reflat = double (llh(rows.record(r), 1));
-  enu.reflon = double (llh(rows.record(r), 2));
+  enu.reflat = double (llh(kept.record(r), 1));
+  enu.reflon = double (llh(kept.record(r), 2));
   enu.reference = r;
 end
 
@@ -485,7 +485,7 @@ function [record, group] = match_records (station, site)
   record = last(at(found));
 end
 
-% R(:, :, i): rows the unit vectors east, north and up at geodetic latitude
+% R(:, :, i): kept the unit vectors east, north and up at geodetic latitude
 % and longitude (degrees) in Earth-centred X/Y/Z.
 function R = enu_rotations (lat, lon)
   m = numel (lat);
@@ -533,8 +533,8 @@ end
 %! vs = struct ("refname", "AAAA", "station", {names}, "llh", snx.llh(1:3, :), "refstation", 1,
 %!              "site", {names}, "vel", snx.vel(1:3, :), "cov", snx.cov(1:9, 1:9));
 
-## readsinex rows: named, left out with their warnings, rotated as the same
-## rows of a readvelsol result; 'relative' takes a full name.
+% readsinex rows: named, left out with their warnings, rotated as the same
+% rows of a readvelsol result; 'relative' takes a full name.
 %!test
 %! for w = {"noVelocity", "noStation"; "noStation", "noVelocity"}'
 %!   warning ("off", ["velsol2enu:", w{2}], "local");
@@ -559,9 +559,9 @@ end
 %!error <'BBBB' has no velocity> warning ("off", "all", "local"); velsol2enu (snx, "relative", "BBBB")
 %!error <no station named 'XXXX'> warning ("off", "all", "local"); velsol2enu (snx, "relative", "XXXX")
 
-## NaN variances stay NaN; a station whose rotated variances are negative
-## gets NaN, with the warning; a singular block within rounding does not;
-## the other stations keep their values.
+% NaN variances stay NaN; a station whose rotated variances are negative
+% gets NaN, with the warning; a singular block within rounding does not;
+% the other stations keep their values.
 %!test
 %! ok = velsol2enu (vs);
 %! s = vs;
@@ -581,10 +581,10 @@ end
 %! assert (all (isfinite (stat(2, :))) && e.smin(2) < 1e-9 * e.smaj(2));
 %! assert ([e.ve, e.vn, e.vu], [ok.ve, ok.vn, ok.vu]);
 
-## Numbers must be floating point: integer positions are refused (they
-## used to rotate as integers), single ones taken in double.
-%!error <llh must be a real floating-point> velsol2enu (setfield (vs, "llh", int32 (vs.llh)))
-%!error <vel must be a real floating-point> velsol2enu (setfield (vs, "vel", int16 (vs.vel)))
+% Numbers must be floating point: integer positions are refused (they
+% used to rotate as integers), single ones taken in double.
+%!error <llh must have one row .* of real floating-point values> velsol2enu (setfield (vs, "llh", int32 (vs.llh)))
+%!error <vel must have one row of three real floating-point values> velsol2enu (setfield (vs, "vel", int16 (vs.vel)))
 %!error <refstation must be> velsol2enu (setfield (vs, "refstation", int8 (1)))
 %!test
 %! s = vs;

@@ -55,7 +55,7 @@
 % @group
 % writevelo ('vel.txt', velsol2enu (readvelsol ('example.sol')));
 % system (['export GMT_SESSION_NAME=$$; gmt begin vel png && ', ...
-%          'gmt coast -R-15/40/32/68 -JM15c -Baf -Dl -W0.25p,gray50 -N1/0.25p,gray70 && ', ...
+%          'gmt coast -R-15/40/32/68 -JM15c -Baf -Dl -A1000 -W0.25p,gray50 -N1/0.25p,gray70 && ', ...
 %          'gmt velo vel.txt -Se0.05c/0.95/7p -A6p+e+pthin -W0.8p && gmt end']);
 % @end group
 % @end example
@@ -71,8 +71,12 @@ function writevelo (filename, enu, varargin)
   if (~ischar (filename) || size (filename, 1) ~= 1)
     error ('writevelo:option', 'writevelo: FILENAME must be a string');
   end
-  check_enu (enu, 'writevelo');
   opt = parse_options ('writevelo', varargin, {'format', 'velo', {'velo', 'csv'}});
+  if (strcmp (opt.format, 'csv'))
+    check_enu (enu, 'writevelo', {'height', 'vu', 'su'});
+  else
+    check_enu (enu, 'writevelo');
+  end
 
   names = cellfun (@strtrim, enu.name(:), 'UniformOutput', false);
   mm = @(x) 1e3 * double (x(:));
@@ -187,7 +191,7 @@ end
 %!               "smin", 2e-3 * ones (n, 1), "azim", zeros (n, 1), "confidence", 0.95,
 %!               "refname", "", "reflat", NaN, "reflon", NaN, "reference", 0);
 
-## The first station alone.
+% The first station alone.
 %!function e = first (enu)
 %!  e = enu;
 %!  for f = fieldnames (e)'
@@ -197,8 +201,8 @@ end
 %!  endfor
 %!endfunction
 
-## Any name is a file name as it stands: devices, a pipe, wildcard
-## characters and a backslash; option words in any case.
+% Any name is a file name as it stands: devices, a pipe, wildcard
+% characters and a backslash; option words in any case.
 %!test
 %! writevelo ("/dev/null", enu);
 %! writevelo ("/dev/stdout", first (enu), "FORMAT", "CSV");
@@ -213,8 +217,8 @@ end
 %!   rmdir (d);
 %! end_unwind_protect
 
-## A full disk is an error with the system's reason, for a short file
-## (written only at fclose) and a long one (written while printing).
+% A full disk is an error with the system's reason, for a short file
+% (written only at fclose) and a long one (written while printing).
 %!error <writing '/dev/full' failed: No space left on device> writevelo ("/dev/full", first (enu))
 %!error <writing '/dev/full' failed: No space left on device> writevelo ("/dev/full", enu)
 %!error id=writevelo:notEnu writevelo ("x.txt", setfield (enu, "lat", int32 (enu.lat)))

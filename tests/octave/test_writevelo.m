@@ -60,6 +60,63 @@
 %! assert (out, "");
 %! assert (is_png ([png, ".png"]));
 
+## A shell line's status and output, stderr included.
+%!function [st, out] = system_2to1 (cmd)
+%!  [st, out] = system (["{ ", cmd, "; } 2>&1"]);
+%!endfunction
+
+## The GMT example of help writevelo runs as it stands, headless: nothing
+## on stderr, no viewer started (a stand-in xdg-open on the PATH notes any
+## call: GMT's one-line -png form calls it), and every arrow with its
+## ellipse inside the map's frame (gmt mapproject places the stations).
+%!test
+%! if (system ("gmt --version > /dev/null 2>&1") != 0)
+%!   return;
+%! endif
+%! ex = regexp (fileread (which ("writevelo")), '@group\n(.*?)% @end group', "tokens", "once"){1};
+%! ex = regexprep (ex, '(^|\n)%', "$1");
+%! work = fullfile (dir, "example");
+%! bin = fullfile (work, "bin");
+%! mkdir (bin);
+%! viewer = fullfile (bin, "xdg-open");
+%! fid = fopen (viewer, "w");
+%! fprintf (fid, "#!/bin/sh\necho \"$@\" >> '%s'\n", fullfile (work, "viewer.log"));
+%! fclose (fid);
+%! system (sprintf ("chmod +x '%s'", viewer));
+%! fid = fopen (fullfile (work, "example.sol"), "w");
+%! fwrite (fid, fileread (fullfile (getenv ("GEOMEX_SOURCE_DIR"), "examples", "example.sol")));
+%! fclose (fid);
+%! path0 = getenv ("PATH");
+%! here = pwd ();
+%! setenv ("PATH", [bin, ":", path0]);
+%! cd (work);
+%! unwind_protect
+%!   ## The example's system call, with its output and stderr kept.
+%!   ex = strrep (ex, "system (", "[st, out] = system_2to1 (");
+%!   eval (ex);
+%! unwind_protect_cleanup
+%!   cd (here);
+%!   setenv ("PATH", path0);
+%! end_unwind_protect
+%! assert (st == 0 && isempty (out), "the example failed:\n%s", out);
+%! assert (is_png (fullfile (work, "vel.png")));
+%! assert (! exist (fullfile (work, "viewer.log"), "file"), "the example opened a viewer");
+%! R = regexp (ex, '-R\S+', "match", "once");
+%! J = regexp (ex, '-J\S+', "match", "once");
+%! s = str2double (regexp (ex, '-Se([\d.]+)c', "tokens", "once"){1});
+%! vel = fullfile (work, "vel.txt");
+%! [st, xy] = system (sprintf ("gmt mapproject '%s' %s %s -o0,1", vel, R, J));
+%! [st2, wh] = system (sprintf ("gmt mapproject %s %s -W", R, J));
+%! assert (st == 0 && st2 == 0);
+%! xy = reshape (sscanf (xy, "%f"), 2, [])';
+%! wh = sscanf (wh, "%f")';
+%! v = dlmread (vel, " ", 1, 0)(:, 3:6);
+%! assert (rows (xy), rows (v));
+%! tip = xy + s * v(:, 1:2);
+%! r = s * sqrt (-2 * log (0.05)) * max (v(:, 3:4), [], 2);
+%! inside = tip - r >= 0 & tip + r <= wh;
+%! assert (all (inside(:)), "arrows leave the frame");
+
 ## velomap: the GMT map and the Octave one (gnuplot) both written.
 %!test
 %! for tool = {"gmt", "octave"}
@@ -69,14 +126,14 @@
 %! endfor
 
 ## Refused calls.
-%!error id=writevelo:notenu writevelo ("x.txt", struct ("name", 1))
+%!error id=writevelo:notEnu writevelo ("x.txt", struct ("name", 1))
 %!error id=writevelo:option writevelo ("x.txt", enu, "delimiter", ",")
 %!error id=writevelo:option writevelo ("x.txt", enu, "format", "xls")
 %!error <cannot write '/nonexistent/dir/x.txt'> writevelo ("/nonexistent/dir/x.txt", enu)
 %!error id=velomap:option velomap ("x.png", enu, "tool", "matplotlib")
 %!error id=velomap:option velomap ("x.png", enu, "positions", {1, 2})
 %!error <writing '/dev/full' failed> writevelo ("/dev/full", enu)
-%!error id=writevelo:notenu writevelo ("x.txt", setfield (enu, "sn", complex (enu.sn, 1)))
+%!error id=writevelo:notEnu writevelo ("x.txt", setfield (enu, "sn", complex (enu.sn, 1)))
 
 ## Empty results are refused by the plots, written as a header by writevelo.
 %!test
@@ -103,6 +160,12 @@
 %! odd.reflon = enu.lon(1) + 0.5;
 %! velomap (fullfile (dir, "odd.png"), odd, "tool", "gmt");
 %! assert (! exist (marker, "file"));
+
+## The lean tests inside writevelo.m (devices, names with wildcards, a full
+## disk), as pkg test runs them.
+%!test
+%! [n, total] = test ("writevelo", "quiet", stdout);
+%! assert (n, total);
 
 %!test
 %! confirm_recursive_rmdir (false, "local");

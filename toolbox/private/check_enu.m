@@ -1,14 +1,17 @@
 % check_enu (enu, caller)
+% check_enu (enu, caller, optional)
 % Errors CALLER:notEnu unless ENU is a velsol2enu result: a scalar struct
 % with the fields the writers and plots read, the per-station ones all of
 % one length.  Every number must be real floating point (double or single):
 % an integer class would make the callers' arithmetic integer (a latitude
 % of int32 (47) is no longer 47.3), and logical or char are no numbers.
-% The optional per-station fields (height, vu, su) are checked where
-% present.
-function check_enu (enu, caller)
+% OPTIONAL names further per-station fields the caller reads where ENU has
+% them (writevelo's CSV: height, vu, su); they are checked where present.
+function check_enu (enu, caller, optional)
+  if (nargin < 3)
+    optional = {};
+  end
   per_station = {'lat', 'lon', 've', 'vn', 'se', 'sn', 'rho_en', 'smaj', 'smin', 'azim'};
-  optional = {'height', 'vu', 'su'};
   scalars = {'confidence', 'reflat', 'reflon', 'reference'};
   need = [{'name', 'refname'}, per_station, scalars];
   id = [caller, ':notEnu'];
