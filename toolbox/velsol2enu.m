@@ -53,7 +53,7 @@
 % @item ve, vn, vu
 % east, north and up velocity, in the file's unit (m/yr)
 % @item cov
-% 3m x 3m covariance of all of them, kept 3i-2 to 3i east, north, up of
+% 3m x 3m covariance of all of them, rows 3i-2 to 3i east, north, up of
 % row i: @math{R C R'} with @var{R} block-diagonal (one rotation per
 % station), every cross-station term included
 % @item se, sn, su, rho_en
@@ -103,7 +103,7 @@
 % station of a @code{readvelsol} result), false (the default: absolute
 % velocities) or the name of a station of the result (@code{enu.name},
 % blanks around it ignored; for @code{readsinex}, a site code that names
-% several kept is refused: give the full name).  The covariance is then
+% several rows is refused: give the full name).  The covariance is then
 % that of those differences, @math{C_ii - C_i,ref - C_ref,i + C_ref,ref}
 % (and likewise for every cross term) rotated the same way: the reference
 % station's row of the result is exactly zero, velocity and covariance
@@ -321,7 +321,7 @@ function kind = solution_kind (sol)
   end
 end
 
-% The kept of a readvelsol result to rotate: each group that has a station
+% The rows of a readvelsol result to rotate: each group that has a station
 % record, with the record's index (the last of that name); ENU the
 % reference station's name, position and row in the result.
 function [kept, enu] = velsol_rows (sol, relative)
@@ -352,7 +352,7 @@ function [kept, enu] = velsol_rows (sol, relative)
   end
 end
 
-% The kept of a readsinex result to rotate: those with a velocity and a
+% The rows of a readsinex result to rotate: those with a velocity and a
 % position.  A row's name is its site code where the code is unique in
 % SOL, else code, point and solution joined by '_'.
 function [kept, enu] = sinex_rows (sol, relative)
@@ -392,10 +392,10 @@ function [kept, enu] = sinex_rows (sol, relative)
   end
 end
 
-% The station named NAME among the names of all kept of the solution
+% The station named NAME among the names of all rows of the solution
 % (NAMES, CODES their site codes): its row in the result becomes the
-% reference.  A name of several kept, or a site code shared by several
-% kept, is refused with their full names.
+% reference.  A name of several rows, or a site code shared by several
+% rows, is refused with their full names.
 function enu = refer_to (enu, name, names, codes, kept, llh)
   name = strtrim (name);
   hit = find (strcmp (cellfun (@strtrim, names, 'UniformOutput', false), name));
@@ -485,7 +485,7 @@ function [record, group] = match_records (station, site)
   record = last(at(found));
 end
 
-% R(:, :, i): kept the unit vectors east, north and up at geodetic latitude
+% R(:, :, i): rows the unit vectors east, north and up at geodetic latitude
 % and longitude (degrees) in Earth-centred X/Y/Z.
 function R = enu_rotations (lat, lon)
   m = numel (lat);
