@@ -17,10 +17,10 @@
 % @itemize
 % @item A group whose name no station record carries has no position to
 % rotate at: it is left out of the result, with the warning
-% @code{velsol2enu:noStation} naming it.
+% @code{velsol2enu:nostation} naming it.
 % @item A group whose name several station records carry uses the last of
 % them (as @code{readvelsol} does for the reference station), with the
-% warning @code{velsol2enu:duplicateStation}.
+% warning @code{velsol2enu:duplicatestation}.
 % @end itemize
 %
 % A @code{readsinex} result: each row (a site, point and solution) that
@@ -31,9 +31,9 @@
 %
 % @itemize
 % @item A row without a velocity (any of @code{sol.vel}'s three values NaN)
-% is left out, with the warning @code{velsol2enu:noVelocity} naming it.
+% is left out, with the warning @code{velsol2enu:novelocity} naming it.
 % @item A row with a velocity but no position is left out, with the
-% warning @code{velsol2enu:noStation}.
+% warning @code{velsol2enu:nostation}.
 % @end itemize
 %
 % The warnings can be silenced with @code{warning ('off', id)}.
@@ -82,7 +82,7 @@
 % rotated variances (east, north, up, or along an axis of its ellipse) come
 % out negative, beyond rounding, gets NaN in @code{se}, @code{sn},
 % @code{su}, @code{rho_en}, @code{smaj}, @code{smin} and @code{azim}, with
-% the warning @code{velsol2enu:negativeVariance} naming it; the other
+% the warning @code{velsol2enu:negativevariance} naming it; the other
 % stations are not affected.
 %
 % Options:
@@ -125,17 +125,17 @@
 % @table @code
 % @item velsol2enu:usage
 % a call without @var{sol}
-% @item velsol2enu:notVelsol
+% @item velsol2enu:notvelsol
 % @var{sol} is neither a @code{readvelsol} nor a @code{readsinex} result
 % (a field missing, of the wrong class or size); a numeric array, such as
 % @code{tosqumg}'s results, is told to call @code{readvelsol}
 % @item velsol2enu:option
 % an unknown option (named) or a value that is not of its kind
-% @item velsol2enu:noReference
+% @item velsol2enu:noreference
 % @qcode{'relative'} without a station to refer to: the reference station
 % has no velocity, @qcode{'relative', true} on a @code{readsinex} result,
 % or no station of that name
-% @item velsol2enu:ambiguousReference
+% @item velsol2enu:ambiguousreference
 % @qcode{'relative'}, @var{name} where the name (or site code) names several
 % rows; the message lists their full names
 % @item velsol2enu:memory
@@ -144,8 +144,8 @@
 % the compiled helper refused its arguments (a fault of the toolbox)
 % @end table
 %
-% Warnings: @code{velsol2enu:noStation}, @code{velsol2enu:duplicateStation},
-% @code{velsol2enu:noVelocity}, @code{velsol2enu:negativeVariance}.
+% Warnings: @code{velsol2enu:nostation}, @code{velsol2enu:duplicatestation},
+% @code{velsol2enu:novelocity}, @code{velsol2enu:negativevariance}.
 %
 % Example:
 % @example
@@ -228,7 +228,7 @@ function enu = velsol2enu (sol, varargin)
   d(d < 0) = 0;
   lo(lo < 0) = 0;
   if (any (bad))
-    warning ('velsol2enu:negativeVariance', ...
+    warning ('velsol2enu:negativevariance', ...
              ['velsol2enu: the rotated covariance of %s has negative variances ', ...
               '(it is not positive semi-definite): standard deviations and ellipses set to NaN'], ...
              name_list (enu.name(bad)));
@@ -264,10 +264,10 @@ end
 % is neither is checked as a readvelsol result, so that the message names
 % what it lacks.
 function kind = solution_kind (sol)
-  bad = @(why) error ('velsol2enu:notVelsol', ...
+  bad = @(why) error ('velsol2enu:notvelsol', ...
                       'velsol2enu: SOL is not a readvelsol or readsinex result: %s', why);
   if (isnumeric (sol) || islogical (sol))
-    error ('velsol2enu:notVelsol', ...
+    error ('velsol2enu:notvelsol', ...
            ['velsol2enu: SOL is a numeric array, not a solution: read the file with ', ...
             'sol = readvelsol (filename) (tosqumg''s results have no station names ', ...
             'to pair velocities with positions)']);
@@ -346,7 +346,7 @@ function [kept, enu] = velsol_rows (sol, relative)
   if (ischar (relative))
     enu = refer_to (enu, relative, sol.site(:), sol.site(:), kept, sol.llh);
   elseif (relative && enu.reference == 0)
-    error ('velsol2enu:noReference', ...
+    error ('velsol2enu:noreference', ...
            'velsol2enu: reference station ''%s'' has no velocity parameters: no relative velocities', ...
            sol.refname);
   end
@@ -368,11 +368,11 @@ function [kept, enu] = sinex_rows (sol, relative)
   hasvel = all (isfinite (sol.vel), 2);
   haspos = all (isfinite (sol.llh(:, 1:2)), 2);
   if (any (~hasvel))
-    warning ('velsol2enu:noVelocity', 'velsol2enu: no velocity for %s: left out', ...
+    warning ('velsol2enu:novelocity', 'velsol2enu: no velocity for %s: left out', ...
              name_list (names(~hasvel)));
   end
   if (any (hasvel & ~haspos))
-    warning ('velsol2enu:noStation', 'velsol2enu: no position for %s: left out', ...
+    warning ('velsol2enu:nostation', 'velsol2enu: no position for %s: left out', ...
              name_list (names(hasvel & ~haspos)));
   end
   kept.group = find (hasvel & haspos);
@@ -386,7 +386,7 @@ function [kept, enu] = sinex_rows (sol, relative)
   if (ischar (relative))
     enu = refer_to (enu, relative, names, code, kept, sol.llh);
   elseif (relative)
-    error ('velsol2enu:noReference', ...
+    error ('velsol2enu:noreference', ...
            ['velsol2enu: a readsinex result names no reference station: ', ...
             'give the name of the station to refer to (''relative'', ''NAME'')']);
   end
@@ -406,15 +406,15 @@ function enu = refer_to (enu, name, names, codes, kept, llh)
     end
   end
   if (numel (hit) > 1)
-    error ('velsol2enu:ambiguousReference', ...
+    error ('velsol2enu:ambiguousreference', ...
            'velsol2enu: ''%s'' names %d rows: give the full name, one of %s', ...
            name, numel (hit), name_list (names(hit)));
   elseif (isempty (hit))
-    error ('velsol2enu:noReference', 'velsol2enu: no station named ''%s'' to refer to', name);
+    error ('velsol2enu:noreference', 'velsol2enu: no station named ''%s'' to refer to', name);
   end
   r = find (kept.group == hit, 1);
   if (isempty (r))
-    error ('velsol2enu:noReference', ...
+    error ('velsol2enu:noreference', ...
            'velsol2enu: station ''%s'' has no velocity (or no position): no relative velocities', ...
            name);
   end
@@ -470,14 +470,14 @@ function [record, group] = match_records (station, site)
   count = accumarray (slot(:), 1, [numel(names), 1]);
   [found, at] = ismember (site, names);
   if (any (~found))
-    warning ('velsol2enu:noStation', ...
+    warning ('velsol2enu:nostation', ...
              'velsol2enu: no station record for parameter group(s) %s: left out', ...
              name_list (site(~found)));
   end
   many = found;
   many(found) = count(at(found)) > 1;
   if (any (many))
-    warning ('velsol2enu:duplicateStation', ...
+    warning ('velsol2enu:duplicatestation', ...
              'velsol2enu: several station records named %s: the last one is used', ...
              name_list (unique (site(many))));
   end
@@ -536,7 +536,7 @@ end
 % readsinex rows: named, left out with their warnings, rotated as the same
 % rows of a readvelsol result; 'relative' takes a full name.
 %!test
-%! for w = {"noVelocity", "noStation"; "noStation", "noVelocity"}'
+%! for w = {"novelocity", "nostation"; "nostation", "novelocity"}'
 %!   warning ("off", ["velsol2enu:", w{2}], "local");
 %!   lastwarn ("");
 %!   e = velsol2enu (snx);
@@ -555,7 +555,7 @@ end
 %!error <'7306' names 2 rows: give the full name, one of '7306_A_1', '7306_A_2'>
 %! warning ("off", "all", "local");
 %! velsol2enu (snx, "relative", "7306");
-%!error id=velsol2enu:noReference warning ("off", "all", "local"); velsol2enu (snx, "relative", true)
+%!error id=velsol2enu:noreference warning ("off", "all", "local"); velsol2enu (snx, "relative", true)
 %!error <'BBBB' has no velocity> warning ("off", "all", "local"); velsol2enu (snx, "relative", "BBBB")
 %!error <no station named 'XXXX'> warning ("off", "all", "local"); velsol2enu (snx, "relative", "XXXX")
 
@@ -573,7 +573,7 @@ end
 %! lastwarn ("");
 %! e = velsol2enu (s);
 %! [msg, id] = lastwarn ();
-%! assert (id, "velsol2enu:negativeVariance");
+%! assert (id, "velsol2enu:negativevariance");
 %! assert (isempty (strfind (msg, "AAAA")) && isempty (strfind (msg, "7306_A_1")));
 %! stat = [e.se, e.sn, e.su, e.smaj, e.smin];
 %! assert (isnan (stat([1, 3], :)));

@@ -32,7 +32,7 @@
 % @table @code
 % @item writevelo:usage
 % a call without both arguments
-% @item writevelo:notEnu
+% @item writevelo:notenu
 % @var{enu} is not a @code{velsol2enu} result (a field missing, not real
 % floating point, or of another length)
 % @item writevelo:option
@@ -221,5 +221,5 @@ end
 % (written only at fclose) and a long one (written while printing).
 %!error <writing '/dev/full' failed: No space left on device> writevelo ("/dev/full", first (enu))
 %!error <writing '/dev/full' failed: No space left on device> writevelo ("/dev/full", enu)
-%!error id=writevelo:notEnu writevelo ("x.txt", setfield (enu, "lat", int32 (enu.lat)))
+%!error id=writevelo:notenu writevelo ("x.txt", setfield (enu, "lat", int32 (enu.lat)))
 %!error <unknown option 'delimiter'> writevelo ("x.txt", enu, "delimiter", ",")

@@ -144,7 +144,7 @@
 %! k = [7:9, 1:6];
 %! s.cov = s.cov(k, k);
 %! s.station{5} = s.station{2};
-%! for w = {"noStation", "duplicateStation"; "duplicateStation", "noStation"}'
+%! for w = {"nostation", "duplicatestation"; "duplicatestation", "nostation"}'
 %!   warning ("off", ["velsol2enu:", w{2}], "local");
 %!   lastwarn ("");
 %!   e = velsol2enu (s);
@@ -158,7 +158,7 @@
 %! assert (e.cov(1:3, 1:3), enu.cov(1:3, 1:3));
 
 ## Refused calls.
-%!error id=velsol2enu:notVelsol velsol2enu (1)
+%!error id=velsol2enu:notvelsol velsol2enu (1)
 %!error <no field cov> velsol2enu (rmfield (sol, "cov"))
 %!error <cov must be> s = sol; s.cov = single (s.cov); velsol2enu (s)
 %!error <vel must have> s = sol; s.vel(end, :) = []; velsol2enu (s)
@@ -171,12 +171,12 @@
 %!test
 %! s = sol;
 %! s.site{1} = "OTHER   ";
-%! warning ("off", "velsol2enu:noStation", "local");
+%! warning ("off", "velsol2enu:nostation", "local");
 %! try
 %!   velsol2enu (s, "relative", true);
 %!   error ("not refused");
 %! catch err
-%!   assert (err.identifier, "velsol2enu:noReference");
+%!   assert (err.identifier, "velsol2enu:noreference");
 %! end_try_catch
 
 ## A covariance whose correlations are each valid but which is not positive
@@ -195,11 +195,11 @@
 %! lastwarn ("");
 %! e = velsol2enu (s);
 %! [~, id] = lastwarn ();
-%! assert (id, "velsol2enu:negativeVariance");
+%! assert (id, "velsol2enu:negativevariance");
 %! for f = {"se", "sn", "su", "rho_en", "smaj", "smin"}
 %!   assert (isreal (e.(f{1})) && isnan (e.(f{1})));
 %! endfor
-%!error id=velsol2enu:notVelsol velsol2enu (setfield (sol, "llh", sol.llh(:, 1:2)))
+%!error id=velsol2enu:notvelsol velsol2enu (setfield (sol, "llh", sol.llh(:, 1:2)))
 
 ## The lean tests inside velsol2enu.m (readsinex rows, NaN and negative
 ## variances, integer inputs), as pkg test runs them.

@@ -126,14 +126,14 @@
 %! endfor
 
 ## Refused calls.
-%!error id=writevelo:notEnu writevelo ("x.txt", struct ("name", 1))
+%!error id=writevelo:notenu writevelo ("x.txt", struct ("name", 1))
 %!error id=writevelo:option writevelo ("x.txt", enu, "delimiter", ",")
 %!error id=writevelo:option writevelo ("x.txt", enu, "format", "xls")
 %!error <cannot write '/nonexistent/dir/x.txt'> writevelo ("/nonexistent/dir/x.txt", enu)
 %!error id=velomap:option velomap ("x.png", enu, "tool", "matplotlib")
 %!error id=velomap:option velomap ("x.png", enu, "positions", {1, 2})
 %!error <writing '/dev/full' failed> writevelo ("/dev/full", enu)
-%!error id=writevelo:notEnu writevelo ("x.txt", setfield (enu, "sn", complex (enu.sn, 1)))
+%!error id=writevelo:notenu writevelo ("x.txt", setfield (enu, "sn", complex (enu.sn, 1)))
 
 ## Empty results are refused by the plots, written as a header by writevelo.
 %!test

@@ -1,6 +1,6 @@
 % check_enu (enu, caller)
 % check_enu (enu, caller, optional)
-% Errors CALLER:notEnu unless ENU is a velsol2enu result: a scalar struct
+% Errors CALLER:notenu unless ENU is a velsol2enu result: a scalar struct
 % with the fields the writers and plots read, the per-station ones all of
 % one length.  Every number must be real floating point (double or single):
 % an integer class would make the callers' arithmetic integer (a latitude
@@ -14,7 +14,7 @@ function check_enu (enu, caller, optional)
   per_station = {'lat', 'lon', 've', 'vn', 'se', 'sn', 'rho_en', 'smaj', 'smin', 'azim'};
   scalars = {'confidence', 'reflat', 'reflon', 'reference'};
   need = [{'name', 'refname'}, per_station, scalars];
-  id = [caller, ':notEnu'];
+  id = [caller, ':notenu'];
   if (~(isstruct (enu) && isscalar (enu) && all (isfield (enu, need))))
     error (id, '%s: ENU is not a velsol2enu result', caller);
   end
