@@ -20,41 +20,40 @@
 # comments and blank lines; no make functions, so that CMake and the shell
 # can read it too.  Paths are relative to the top of the checkout.
 
+# Every source includes the project's headers by their path from the top of
+# the checkout ("core/records.h", "host/octgate.h"), so that each include
+# names the folder it depends on: the top is the one include folder.
+GEOMEX_INCLUDE := .
+
 # --- Libraries --------------------------------------------------------------
 # Code without the host API, linked into the modules and into the unit tests,
 # fuzzers and benchmarks.  For each library L:
 #   L_SOURCES   its .cpp files
-#   L_INCLUDE   the folder its users include its headers from
 #   L_LIBS      the libraries it uses in turn
 GEOMEX_LIBRARIES := geomex_core ellipse_core reader_core velsol_core enu_core
 # Libraries that start threads (they need the platform's thread library).
 GEOMEX_THREADED_LIBRARIES := velsol_core enu_core
 
-# The shared core: file loading, record reading, number conversion and the
+# The shared core: opening files, record reading, number conversion and the
 # geodetic conversion, used by every reader front end.
 geomex_core_SOURCES := core/fields.cpp core/records.cpp core/sections.cpp \
-                       core/xyz2llh.cpp core/fileload.cpp core/bytesource.cpp \
+                       core/xyz2llh.cpp core/fileopen.cpp core/bytesource.cpp \
                        core/linestream.cpp
-geomex_core_INCLUDE := core
 
 # The ellipse routine of brisol.
 ellipse_core_SOURCES := ellipse/brisol.cpp
-ellipse_core_INCLUDE := ellipse
 
 # The legacy assembly of tosqumg, with its fixed tables.
 reader_core_SOURCES := reader/tosqum.cpp reader/tosqum_file.cpp
-reader_core_INCLUDE := reader
 reader_core_LIBS := geomex_core
 
 # The reader without fixed limits: its assembly and the threaded correlation
 # section.
 velsol_core_SOURCES := velsol/velsol.cpp velsol/correlations.cpp
-velsol_core_INCLUDE := velsol
 velsol_core_LIBS := geomex_core
 
 # The block-wise covariance rotation behind velsol2enu.
 enu_core_SOURCES := enu/rotate_covariance.cpp enu/rotate_request.cpp
-enu_core_INCLUDE := enu
 
 # --- Modules ----------------------------------------------------------------
 # The commands.  For each module M (help/M.m and help/matlab/M.m are its help

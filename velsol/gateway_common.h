@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "fileload.h"
+#include "core/fileopen.h"
 
 namespace geomex {
 
@@ -20,9 +20,9 @@ inline unsigned readerThreads() {
 }
 
 // "cannot open file 'NAME': <system's reason>", or what else kept it out.
-inline std::string openFailure(const std::string &name, LoadResult how, int error) {
+inline std::string openFailure(const std::string &name, OpenResult how, int error) {
   switch (how) {
-    case LoadResult::kNotRegular:
+    case OpenResult::kNotRegular:
       return "file '" + name + "' is not a regular file";
     default:
       return "cannot open file '" + name + "': " +

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "../host/mexgate.h"
-#include "gateway_common.h"
-#include "largearea.h"
-#include "velsol.h"
+#include "host/mexgate.h"
+#include "velsol/gateway_common.h"
+#include "core/largearea.h"
+#include "velsol/velsol.h"
 
 using namespace geomex;
 
@@ -89,8 +89,8 @@ struct Outcome {
 void readSolution(const std::string &name, Outcome &out) {
   FileSource source;
   int error = 0;
-  const LoadResult how = source.open(name.c_str(), &error);
-  if (how != LoadResult::kLoaded) {
+  const OpenResult how = source.open(name.c_str(), &error);
+  if (how != OpenResult::kOpened) {
     out.id = velsol_id::kOpen;
     out.message = openFailure(name, how, error);
     return;

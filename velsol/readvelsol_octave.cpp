@@ -6,11 +6,11 @@
 #include <new>
 #include <string>
 
-#include "../host/octgate.h"
-#include "gateway_common.h"
-#include "largearea.h"
+#include "host/octgate.h"
+#include "velsol/gateway_common.h"
+#include "core/largearea.h"
 #include "readvelsol_help.h"  // generated from help/readvelsol.m
-#include "velsol.h"
+#include "velsol/velsol.h"
 
 namespace {
 
@@ -55,8 +55,8 @@ DEFUN_DLD(readvelsol, args, , kHelpText)
 
   FileSource source;
   int error = 0;
-  const LoadResult how = source.open(name.c_str(), &error);
-  if (how != LoadResult::kLoaded)
+  const OpenResult how = source.open(name.c_str(), &error);
+  if (how != OpenResult::kOpened)
     error_with_id(velsol_id::kOpen, "readvelsol: %s", openFailure(name, how, error).c_str());
 
   VelsolReader reader(source, name);
