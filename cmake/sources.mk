@@ -30,7 +30,8 @@ GEOMEX_INCLUDE := .
 # fuzzers and benchmarks.  For each library L:
 #   L_SOURCES   its .cpp files
 #   L_LIBS      the libraries it uses in turn
-GEOMEX_LIBRARIES := geomex_core ellipse_core reader_core velsol_core enu_core
+GEOMEX_LIBRARIES := geomex_core ellipse_core reader_core velsol_core enu_core \
+                    gateway_core
 # Libraries that start threads (they need the platform's thread library).
 GEOMEX_THREADED_LIBRARIES := velsol_core enu_core
 
@@ -55,6 +56,14 @@ velsol_core_LIBS := geomex_core
 # The block-wise covariance rotation behind velsol2enu.
 enu_core_SOURCES := enu/rotate_covariance.cpp enu/rotate_request.cpp
 
+# What the gateways of a command that reads a file decide apart from the
+# host: the checks of a call and of its file name, and the identifiers and
+# texts of those refusals, of a file that cannot be opened and of results
+# that do not fit in memory, so that a command's MEX and oct-file gateways
+# agree (host/gateway_request.h).
+gateway_core_SOURCES := host/gateway_request.cpp
+gateway_core_LIBS := geomex_core
+
 # --- Modules ----------------------------------------------------------------
 # The commands.  For each module M (help/M.m and help/matlab/M.m are its help
 # texts; packaging/INDEX must name it):
@@ -78,7 +87,7 @@ tosqumg_LIBS := reader_core
 # (kHelpText): Octave shows an oct-file's own help, not a .m file's.
 readvelsol_OCT := velsol/readvelsol_octave.cpp
 readvelsol_MEX := velsol/readvelsol_mex.cpp
-readvelsol_LIBS := velsol_core
+readvelsol_LIBS := velsol_core gateway_core
 
 # --- The toolbox --------------------------------------------------------------
 # Functions written in the host's language, copied beside the modules
