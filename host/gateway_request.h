@@ -20,7 +20,11 @@
 // errorId() with errorText().  The oct-file gateway raises
 // "<command>: <text>", as Octave's MEX host words a MEX file's error; the
 // MEX gateway raises the text alone (Octave puts the name in front, MATLAB
-// does not).
+// does not).  Each host's side of this (step 2 from the host's argument,
+// raising the error, and for MEX files keeping it past the frame and making
+// room for Octave's copy of the results) is written once, in
+// host/octrequest.h and host/mexrequest.h; velsol/readvelsol_octave.cpp and
+// velsol/readvelsol_mex.cpp show a whole call.
 //
 // The identifiers a GatewayRequest words itself, "<command>:<mnemonic>":
 //   usage    a wrong number of arguments or too many results

@@ -1,16 +1,13 @@
 // MEX gateway of readvelsol, for MATLAB (which does not copy a MEX file's
 // results) and for checking in Octave that both gateways agree.
 //   sol = readvelsol(filename)
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core/largearea.h"
-#include "host/mexgate.h"
+#include "host/mexrequest.h"
 #include "velsol/readvelsol_command.h"
 #include "velsol/velsol.h"
 
@@ -21,34 +18,6 @@ namespace {
 const char *const kFields[] = {"refname", "crdsys", "station", "xyz",   "llh",
                                "refstation", "site", "vel",     "sigma", "cov"};
 constexpr int kFieldCount = sizeof kFields / sizeof kFields[0];
-
-// The error to report.  Its text must outlive the gateway's frame (the host
-// reads it after unwinding), and MATLAB leaves the gateway without running
-// destructors, so it is kept in static buffers and everything of the call
-// is released before it is raised.
-char gErrorId[96], gErrorText[8192];
-
-void keepError(const GatewayRequest &request) {
-  std::snprintf(gErrorId, sizeof gErrorId, "%s", request.errorId());
-  std::snprintf(gErrorText, sizeof gErrorText, "%s", request.errorText());
-}
-
-[[noreturn]] void raiseKeptError() {
-  mexErrMsgIdAndTxt(gErrorId, "%s", gErrorText);
-  std::abort();
-}
-
-// The file name, or false with the request's error.
-bool takeFileName(GatewayRequest &request, const mxArray *arg) {
-  if (!request.acceptNameShape(mxIsChar(arg), mxGetM(arg))) return false;
-  // mxGetChars and mxArrayToString take every element, whatever the
-  // dimensions beyond the first row: column-major, as the oct-file does.
-  if (!request.acceptNameChars(mxGetChars(arg), mxGetNumberOfElements(arg))) return false;
-  char *text = mxArrayToString(arg);  // the host's encoding of the name
-  const bool ok = request.acceptName(text, text ? std::strlen(text) : 0);
-  if (text) mxFree(text);
-  return ok;
-}
 
 // 1 x 8 (or 1 x 3) char, every byte kept as it is.
 mxArray *charRow(const char *text, mwSize length) {
@@ -64,20 +33,6 @@ mxArray *names(const std::vector<char> &text, mwSize count) {
   for (mwSize k = 0; k < count; ++k)
     mxSetCell(cell, k, charRow(text.data() + k * kNameLength, kNameLength));
   return cell;
-}
-
-// Octave copies a MEX file's results into its own arrays when the call
-// returns, so for a moment they are there twice; a copy that does not fit
-// would fail after the gateway, as Octave's own error.  Finding the room for
-// it here keeps that failure this command's.  MATLAB does not copy.
-void reserveHostCopy(std::size_t bytes) {
-#if defined(HAVE_OCTAVE)
-  void *room = std::malloc(bytes);  // never touched: only its room is wanted
-  if (!room) throw std::bad_alloc();
-  std::free(room);
-#else
-  (void)bytes;
-#endif
 }
 
 // Reads the file named in the request into a new struct, or leaves the
@@ -124,16 +79,14 @@ void readSolution(GatewayRequest &request, mxArray *&sol,
 }
 
 // The whole call but raising its error: false when there is one to raise
-// (kept by keepError).  Everything it allocates is released when it
+// (kept by keepRequestError).  Everything it allocates is released when it
 // returns.
 bool call(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
   GatewayRequest request(kReadvelsolCommand);
   mxArray *sol = nullptr;
   std::vector<VelsolWarning> warnings;
-  // Allocation failures must not leave the gateway as C++ exceptions: those
-  // of the C++ library are std::bad_alloc, and Octave refuses an mxArray's
-  // memory with its own error, a std::runtime_error (the host's error
-  // functions are never called in here).
+  // Allocation failures must not leave the gateway as C++ exceptions (see
+  // host/mexrequest.h).
   try {
     if (request.acceptCall(nrhs, nlhs) && takeFileName(request, prhs[0]))
       readSolution(request, sol, warnings);
@@ -144,7 +97,7 @@ bool call(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
   }
   if (request.failed()) {
     if (sol) mxDestroyArray(sol);
-    keepError(request);
+    keepRequestError(request);
     return false;
   }
   for (const VelsolWarning &w : warnings) mexWarnMsgIdAndTxt(w.id, "%s", w.message.c_str());
@@ -155,5 +108,5 @@ bool call(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
 }  // namespace
 
 GEOMEX_EXPORT void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
-  if (!call(nlhs, plhs, nrhs, prhs)) raiseKeptError();
+  if (!call(nlhs, plhs, nrhs, prhs)) raiseKeptRequestError();
 }

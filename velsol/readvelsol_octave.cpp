@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/largearea.h"
-#include "host/octgate.h"
+#include "host/octrequest.h"
 #include "readvelsol_help.h"  // generated from help/readvelsol.m
 #include "velsol/readvelsol_command.h"
 #include "velsol/velsol.h"
@@ -16,25 +16,6 @@
 namespace {
 
 using namespace geomex;
-
-// Raises the request's error as Octave's MEX host raises a MEX file's, with
-// the command's name in front: both gateways word it alike.
-[[noreturn]] void raise(const GatewayRequest &request) {
-  error_with_id(request.errorId(), "%s: %s", request.command().name, request.errorText());
-}
-
-// The file name, or the request's error.
-void takeFileName(GatewayRequest &request, const octave_value &arg) {
-  if (!request.acceptNameShape(arg.is_string(), static_cast<std::size_t>(arg.rows())))
-    raise(request);
-  // Any dimensions beyond the first row: the characters in column-major
-  // order, as the MEX gateway (and tosqumg) take them.
-  const charNDArray chars = arg.char_array_value();
-  const std::size_t count = static_cast<std::size_t>(chars.numel());
-  if (!request.acceptNameChars(chars.data(), count) ||
-      !request.acceptName(chars.data(), count))
-    raise(request);
-}
 
 Cell names(const std::vector<char> &text, octave_idx_type count) {
   Cell cell(dim_vector(count, 1));
@@ -62,11 +43,11 @@ GEOMEX_DEFAULT_VISIBILITY_BEGIN
 DEFUN_DLD(readvelsol, args, nargout, kHelpText)
 {
   GatewayRequest request(kReadvelsolCommand);
-  if (!request.acceptCall(args.length(), nargout)) raise(request);
+  if (!request.acceptCall(args.length(), nargout)) raiseRequestError(request);
   takeFileName(request, args(0));
 
   FileSource source;
-  if (!request.openFile(source)) raise(request);
+  if (!request.openFile(source)) raiseRequestError(request);
   const std::string &name = request.fileName();
 
   VelsolReader reader(source, name);
@@ -74,7 +55,7 @@ DEFUN_DLD(readvelsol, args, nargout, kHelpText)
     VelsolHeader header;
     if (!reader.readHeader(header)) {
       request.fail(reader.errorId(), reader.errorMessage());
-      raise(request);
+      raiseRequestError(request);
     }
     const SectionCounts &c = header.counts;
     const octave_idx_type S = c.stations, G = c.nvec, P = c.parameters;
@@ -86,7 +67,7 @@ DEFUN_DLD(readvelsol, args, nargout, kHelpText)
                       vel.fortran_vec(), sigma.fortran_vec(), cov.fortran_vec()};
     if (!reader.readBody(header, areas, readerThreads())) {
       request.fail(reader.errorId(), reader.errorMessage());
-      raise(request);
+      raiseRequestError(request);
     }
     for (const VelsolWarning &w : reader.warnings())
       warning_with_id(w.id, "%s: %s", request.command().name, w.message.c_str());
@@ -106,6 +87,6 @@ DEFUN_DLD(readvelsol, args, nargout, kHelpText)
   } catch (const std::bad_alloc &) {
     request.failMemory();
   }
-  raise(request);
+  raiseRequestError(request);
 }
 GEOMEX_DEFAULT_VISIBILITY_END
