@@ -17,7 +17,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "floor_read.h"
+#include "bench/floor_read.h"
 
 int main(int argc, char **argv) {
   if (argc < 2) {

@@ -1,7 +1,7 @@
 // The least a tosqumg call can cost in the host: a module that takes the
 // same argument and creates the same four zero-filled results, and reads
 // nothing.  scripts/bench.sh times it next to tosqumg.
-#include "../host/mexgate.h"
+#include "host/mexgate.h"
 
 GEOMEX_EXPORT void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
   (void)prhs;

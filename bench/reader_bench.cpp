@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
-#include "brisol.h"
-#include "floor_read.h"
-#include "tosqum.h"
+#include "ellipse/brisol.h"
+#include "bench/floor_read.h"
+#include "reader/tosqum.h"
 
 using namespace geomex;
 

@@ -80,7 +80,7 @@ endfunction()
 function(_add_octave_module target file_name suffix dir)
   cmake_parse_arguments(O "" "" "SOURCES;LINK;INCLUDES;LINK_OPTIONS" ${ARGN})
   add_library(${target} MODULE ${O_SOURCES})
-  target_include_directories(${target} PRIVATE ${O_INCLUDES})
+  target_include_directories(${target} PRIVATE "${GEOMEX_INCLUDE_DIR}" ${O_INCLUDES})
   target_link_libraries(${target} PRIVATE ${O_LINK})
   target_link_options(${target} PRIVATE ${O_LINK_OPTIONS})
   set_target_properties(${target} PROPERTIES
@@ -153,6 +153,7 @@ function(add_host_module)
   if(Matlab_FOUND AND M_MEX)
     matlab_add_mex(NAME ${M_NAME}_matlab SRC ${M_MEX}
                    OUTPUT_NAME ${M_NAME} LINK_TO ${M_LINK} ${GEOMEX_MATLAB_API})
+    target_include_directories(${M_NAME}_matlab PRIVATE "${GEOMEX_INCLUDE_DIR}")
     # A MEX file is a LIBRARY artifact on Linux and macOS, a RUNTIME one
     # (a DLL) on Windows.
     set_target_properties(${M_NAME}_matlab PROPERTIES

@@ -20,41 +20,49 @@
 # comments and blank lines; no make functions, so that CMake and the shell
 # can read it too.  Paths are relative to the top of the checkout.
 
+# Every source includes the project's headers by their path from the top of
+# the checkout ("core/records.h", "host/octgate.h"), so that each include
+# names the folder it depends on: the top is the one include folder.
+GEOMEX_INCLUDE := .
+
 # --- Libraries --------------------------------------------------------------
 # Code without the host API, linked into the modules and into the unit tests,
 # fuzzers and benchmarks.  For each library L:
 #   L_SOURCES   its .cpp files
-#   L_INCLUDE   the folder its users include its headers from
 #   L_LIBS      the libraries it uses in turn
-GEOMEX_LIBRARIES := geomex_core ellipse_core reader_core velsol_core enu_core
+GEOMEX_LIBRARIES := geomex_core ellipse_core reader_core velsol_core enu_core \
+                    gateway_core
 # Libraries that start threads (they need the platform's thread library).
 GEOMEX_THREADED_LIBRARIES := velsol_core enu_core
 
-# The shared core: file loading, record reading, number conversion and the
+# The shared core: opening files, record reading, number conversion and the
 # geodetic conversion, used by every reader front end.
 geomex_core_SOURCES := core/fields.cpp core/records.cpp core/sections.cpp \
-                       core/xyz2llh.cpp core/fileload.cpp core/bytesource.cpp \
+                       core/xyz2llh.cpp core/fileopen.cpp core/bytesource.cpp \
                        core/linestream.cpp
-geomex_core_INCLUDE := core
 
 # The ellipse routine of brisol.
 ellipse_core_SOURCES := ellipse/brisol.cpp
-ellipse_core_INCLUDE := ellipse
 
 # The legacy assembly of tosqumg, with its fixed tables.
 reader_core_SOURCES := reader/tosqum.cpp reader/tosqum_file.cpp
-reader_core_INCLUDE := reader
 reader_core_LIBS := geomex_core
 
 # The reader without fixed limits: its assembly and the threaded correlation
 # section.
 velsol_core_SOURCES := velsol/velsol.cpp velsol/correlations.cpp
-velsol_core_INCLUDE := velsol
 velsol_core_LIBS := geomex_core
 
 # The block-wise covariance rotation behind velsol2enu.
 enu_core_SOURCES := enu/rotate_covariance.cpp enu/rotate_request.cpp
-enu_core_INCLUDE := enu
+
+# What the gateways of a command that reads a file decide apart from the
+# host: the checks of a call and of its file name, and the identifiers and
+# texts of those refusals, of a file that cannot be opened and of results
+# that do not fit in memory, so that a command's MEX and oct-file gateways
+# agree (host/gateway_request.h).
+gateway_core_SOURCES := host/gateway_request.cpp
+gateway_core_LIBS := geomex_core
 
 # --- Modules ----------------------------------------------------------------
 # The commands.  For each module M (help/M.m and help/matlab/M.m are its help
@@ -79,7 +87,7 @@ tosqumg_LIBS := reader_core
 # (kHelpText): Octave shows an oct-file's own help, not a .m file's.
 readvelsol_OCT := velsol/readvelsol_octave.cpp
 readvelsol_MEX := velsol/readvelsol_mex.cpp
-readvelsol_LIBS := velsol_core
+readvelsol_LIBS := velsol_core gateway_core
 
 # --- The toolbox --------------------------------------------------------------
 # Functions written in the host's language, copied beside the modules

@@ -1,4 +1,4 @@
-#include "bytesource.h"
+#include "core/bytesource.h"
 
 #include <cerrno>
 #include <cstring>
@@ -29,10 +29,10 @@ FileSource::~FileSource() {
   }
 }
 
-LoadResult FileSource::open(const char *path, int *error) noexcept {
+OpenResult FileSource::open(const char *path, int *error) noexcept {
   unsigned long long size = 0;
-  const LoadResult how = openRegularFile(path, fd_, size, error);
-  if (how == LoadResult::kLoaded) size_ = size;
+  const OpenResult how = openRegularFile(path, fd_, size, error);
+  if (how == OpenResult::kOpened) size_ = size;
   return how;
 }
 

@@ -9,7 +9,7 @@
 #include <atomic>
 #include <mutex>
 
-#include "fileload.h"
+#include "core/fileopen.h"
 
 namespace geomex {
 
@@ -44,7 +44,7 @@ class FileSource final : public ByteSource {
   ~FileSource() override;
 
   // Opens a regular file; `error` receives the system's errno value.
-  LoadResult open(const char *path, int *error) noexcept;
+  OpenResult open(const char *path, int *error) noexcept;
   long long readAt(uint64_t offset, char *buf, std::size_t n) noexcept override;
   uint64_t size() const noexcept override { return size_; }
   int error() const noexcept override { return error_.load(); }

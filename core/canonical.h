@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "fields.h"
-#include "swar.h"
+#include "core/fields.h"
+#include "core/swar.h"
 
 namespace geomex {
 

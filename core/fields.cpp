@@ -1,10 +1,10 @@
 // Field conversion: one pass over the field that gathers the significand in
 // an integer, an exact one-operation conversion for the common case, and the
 // standard library's correctly rounding conversion for the rare rest.
-#include "fields.h"
+#include "core/fields.h"
 
-#include "canonical.h"
-#include "swar.h"
+#include "core/canonical.h"
+#include "core/swar.h"
 
 #include <charconv>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "linestream.h"
+#include "core/linestream.h"
 
 #include <algorithm>
 #include <cstring>

@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "bytesource.h"
-#include "lines.h"
+#include "core/bytesource.h"
+#include "core/lines.h"
 
 namespace geomex {
 

@@ -1,12 +1,12 @@
 // Fixed-column record layouts and their conversion.
-#include "records.h"
+#include "core/records.h"
 
 #include <cstring>
 #include <initializer_list>
 
-#include "canonical.h"
-#include "fields.h"
-#include "swar.h"
+#include "core/canonical.h"
+#include "core/fields.h"
+#include "core/swar.h"
 
 namespace geomex {
 

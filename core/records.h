@@ -8,12 +8,19 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
-#include "lines.h"
+#include "core/lines.h"
 
 namespace geomex {
 
 constexpr int kNameLength = 8;
+
+// Whether two names of kNameLength characters are the same, blanks and case
+// included (the legacy command compares them so).
+inline bool sameName(const char *a, const char *b) noexcept {
+  return std::memcmp(a, b, kNameLength) == 0;
+}
 
 // The widest record format (the parameter record) ends at column 74.
 constexpr int kMaxRecordWidth = 74;

@@ -1,4 +1,4 @@
-#include "sections.h"
+#include "core/sections.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -32,8 +32,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "lines.h"
-#include "records.h"
+#include "core/lines.h"
+#include "core/records.h"
 
 namespace geomex {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "intrinsics.h"
+#include "core/intrinsics.h"
 
 namespace geomex {
 

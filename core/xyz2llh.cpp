@@ -1,8 +1,8 @@
 // Iterative Cartesian-to-geodetic conversion, in plain IEEE double precision.
 // The order of operations is part of the results: compile without
 // floating-point contraction.
-#include "xyz2llh.h"
-#include "wgs84.h"
+#include "core/xyz2llh.h"
+#include "core/wgs84.h"
 
 #include <cmath>
 #include <limits>

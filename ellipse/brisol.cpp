@@ -4,7 +4,7 @@
 // so each narrowing (double -> float) and widening (float -> double) below is
 // written out.  This file must be compiled without floating-point contraction
 // (-ffp-contract=off): a fused multiply-add would change the last bits.
-#include "brisol.h"
+#include "ellipse/brisol.h"
 
 #include <cmath>
 

@@ -10,8 +10,8 @@
 #include <cstddef>
 #include <cstdio>
 
-#include "../host/mexgate.h"
-#include "brisol.h"
+#include "host/mexgate.h"
+#include "ellipse/brisol.h"
 
 using namespace geomex;
 

@@ -4,9 +4,9 @@
 //   Y = enurotate (C, groups, R, ref)
 #include <cstddef>
 
-#include "../host/mexgate.h"
-#include "rotate_covariance.h"
-#include "rotate_request.h"
+#include "host/mexgate.h"
+#include "enu/rotate_covariance.h"
+#include "enu/rotate_request.h"
 
 namespace {
 
@@ -29,7 +29,10 @@ extern "C" GEOMEX_EXPORT void mexFunction(int nlhs, mxArray *plhs[], int nrhs,
   if (mxGetNumberOfElements(prhs[3]) != 1) refuse("enurotate: REF must be a scalar");
   if (mxGetNumberOfDimensions(prhs[0]) != 2) refuse("enurotate: C must be a matrix");
 
-  // Data pointers first: see the host notes on cached dimensions.
+  // Data pointers first: Octave's mxGetN on an argument that mxGetPr must
+  // convert (a diagonal or range matrix, say) leaks the dimensions it caches,
+  // while taking the data first, and counting columns from the element
+  // count, does not.
   const double *cov = mxGetPr(prhs[0]);
   const double *groups = mxGetPr(prhs[1]);
   const double *rotations = mxGetPr(prhs[2]);

@@ -13,9 +13,9 @@
 #include <new>
 #include <string>
 
-#include "rotate_covariance.h"
-#include "../host/octgate.h"
-#include "rotate_request.h"
+#include "enu/rotate_covariance.h"
+#include "host/octgate.h"
+#include "enu/rotate_request.h"
 
 GEOMEX_DEFAULT_VISIBILITY_BEGIN
 

@@ -1,4 +1,4 @@
-#include "rotate_covariance.h"
+#include "enu/rotate_covariance.h"
 
 #include <atomic>
 #include <system_error>

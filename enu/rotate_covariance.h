@@ -6,8 +6,8 @@
 // that costs O(n^3); block by block it is O(n^2), a few multiplications per
 // element read, so the work is bounded by memory traffic: each input element
 // of the lower triangle is read once and each result element written once.
-#ifndef GEOMEX_ROTATE_COVARIANCE_H
-#define GEOMEX_ROTATE_COVARIANCE_H
+#ifndef ENU_ROTATE_COVARIANCE_H
+#define ENU_ROTATE_COVARIANCE_H
 
 #include <cstddef>
 
@@ -42,4 +42,4 @@ void rotateCovariance(const double *cov, std::size_t ldc,
 
 }  // namespace geomex
 
-#endif  // GEOMEX_ROTATE_COVARIANCE_H
+#endif  // ENU_ROTATE_COVARIANCE_H

@@ -1,4 +1,4 @@
-#include "rotate_request.h"
+#include "enu/rotate_request.h"
 
 #include <cmath>
 #include <thread>

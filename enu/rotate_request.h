@@ -1,12 +1,12 @@
 // The compiled helper's arguments, checked as plain numbers so that the
 // Octave and the MEX gateway refuse exactly the same calls.
-#ifndef GEOMEX_ROTATE_REQUEST_H
-#define GEOMEX_ROTATE_REQUEST_H
+#ifndef ENU_ROTATE_REQUEST_H
+#define ENU_ROTATE_REQUEST_H
 
 #include <cstddef>
 #include <vector>
 
-#include "rotate_covariance.h"
+#include "enu/rotate_covariance.h"
 
 namespace geomex {
 
@@ -27,4 +27,4 @@ const char *checkRotateRequest(std::size_t covRows, std::size_t covCols,
 
 }  // namespace geomex
 
-#endif  // GEOMEX_ROTATE_REQUEST_H
+#endif  // ENU_ROTATE_REQUEST_H

@@ -19,8 +19,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "brisol.h"
-#include "fuzz_support.h"
+#include "ellipse/brisol.h"
+#include "fuzz/fuzz_support.h"
 
 using namespace geomex;
 

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "fields.h"
-#include "fuzz_support.h"
+#include "core/fields.h"
+#include "fuzz/fuzz_support.h"
 
 using namespace geomex;
 

@@ -11,9 +11,9 @@
 #include <cstring>
 #include <string>
 
-#include "fuzz_support.h"
-#include "lines.h"
-#include "records.h"
+#include "fuzz/fuzz_support.h"
+#include "core/lines.h"
+#include "core/records.h"
 
 using namespace geomex;
 

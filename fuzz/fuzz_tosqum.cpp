@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "fuzz_support.h"
-#include "tosqum.h"
+#include "fuzz/fuzz_support.h"
+#include "reader/tosqum.h"
 
 using namespace geomex;
 

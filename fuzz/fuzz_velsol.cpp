@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "fuzz_support.h"
-#include "velsol.h"
+#include "fuzz/fuzz_support.h"
+#include "velsol/velsol.h"
 
 using namespace geomex;
 

@@ -59,8 +59,10 @@
 ## 3 nvec), @code{readvelsol:count} (a negative parameter count),
 ## @code{readvelsol:read} (the system failed while reading),
 ## @code{readvelsol:memory} (the results do not fit in memory; the session
-## goes on) and @code{readvelsol:name} (a file name that is not a one-row
-## string, or holds a NUL).
+## goes on), @code{readvelsol:name} (a file name that is not a one-row
+## string, or holds a NUL; a 1 x n x m array is the name of its n m
+## characters) and @code{readvelsol:usage} (not one argument, or more than
+## one result).
 ##
 ## Warnings, which @code{warning ("off", @var{id})} silences:
 ## @code{readvelsol:noReference} (no station record is named like the

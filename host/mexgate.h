@@ -1,4 +1,4 @@
-// Small helpers shared by the gateways of both modules.
+// Small helpers shared by every MEX gateway (mexFunction) of the modules.
 //
 // Every module compiles its own copy of this header; nothing here is shared
 // at run time.  The helpers keep the gateways short and make the one
@@ -8,7 +8,7 @@
 
 #include <cstdlib>
 
-#include "export.h"
+#include "host/export.h"
 
 // The host's header declares mexFunction; under hidden visibility that
 // declaration would hide the entry point the host looks for.

@@ -1,9 +1,9 @@
-// Version entry of the reader module.
+// Version entry of tosqumg's module.
 //
 // Old MATLAB releases asked a module which interface generation it was built
 // for; newer hosts (and Octave) never call it.  The entry stays exported so
 // that such a host still gets the answer it expects.
-#include "mexversion.h"
+#include "host/mexversion.h"
 
 namespace {
 // Lives as long as the module: the host may keep the pointer.

@@ -1,8 +1,8 @@
-// Version entry exported by the reader module only.
+// Version entry exported by tosqumg's module only.
 #ifndef HOST_MEXVERSION_H
 #define HOST_MEXVERSION_H
 
-#include "export.h"
+#include "host/export.h"
 
 // Returns the static text "MATLAB 5 compatible"; does nothing else.
 extern "C" GEOMEX_EXPORT const char *mexVersion(void);

@@ -8,7 +8,7 @@
 #ifndef HOST_OCTGATE_H
 #define HOST_OCTGATE_H
 
-#include "export.h"
+#include "host/export.h"
 
 GEOMEX_DEFAULT_VISIBILITY_BEGIN
 #include <octave/oct.h>

@@ -3,17 +3,17 @@
 // The working tables are static, sized for Maxvec stations, as the module has
 // always kept them; each call clears or overwrites everything it reads, so a
 // result depends on its own file only.
-#include "tosqum.h"
+#include "reader/tosqum.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
-#include "linestream.h"
-#include "records.h"
-#include "sections.h"
-#include "xyz2llh.h"
+#include "core/linestream.h"
+#include "core/records.h"
+#include "core/sections.h"
+#include "core/xyz2llh.h"
 
 namespace geomex {
 
@@ -41,8 +41,6 @@ TosqumStatus failure(const RecordFault &fault, const char *name) {
   formatFault(fault, name, s.message, sizeof s.message);
   return s;
 }
-
-bool sameName(const char *a, const char *b) { return std::memcmp(a, b, kNameLength) == 0; }
 
 void clearCovariance(int n) {
   for (int j = 1; j <= n; ++j) std::memset(&covAt(1, j), 0, sizeof(double) * n);

@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-#include "bytesource.h"
+#include "core/bytesource.h"
 
 namespace geomex {
 
@@ -34,6 +34,10 @@ constexpr int kLlhRows = kComponents, kLlhCols = Maxvec;        // llh: 3 x 100
 
 // Width of the blank-padded file-name field the gateway hands over.
 constexpr int kFileNameField = 150;
+
+// Far beyond any solution file the legacy command takes (its largest is a
+// few megabytes): it refuses a larger file without reading it.
+constexpr std::size_t kMaxFileSize = std::size_t{1} << 30;
 
 // Receives each diagnostic line (without its line end).
 using LineSink = void (*)(const char *line);

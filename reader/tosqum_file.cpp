@@ -1,11 +1,11 @@
 // The legacy command's way from a file-name field to an assembled solution:
-// take the name out of its blank-padded field, load the file, assemble.
+// take the name out of its blank-padded field, open the file, assemble.
 #include <cstdio>
 #include <cstring>
 
-#include "bytesource.h"
-#include "linestream.h"
-#include "tosqum.h"
+#include "core/bytesource.h"
+#include "core/linestream.h"
+#include "reader/tosqum.h"
 
 namespace geomex {
 
@@ -31,11 +31,11 @@ TosqumStatus tosqum(const char *fname, double *vel, double *outcov, double *nvec
 
   FileSource source;
   switch (source.open(path, nullptr)) {
-    case LoadResult::kLoaded:
+    case OpenResult::kOpened:
       break;
-    case LoadResult::kNotOpened:
-    case LoadResult::kNotRegular:
-    case LoadResult::kReadError:
+    case OpenResult::kNotOpened:
+    case OpenResult::kNotRegular:
+    case OpenResult::kReadError:
       // The legacy command has one line for every way a file fails to open.
       say(" ** Error in opening file ** ");
       return TosqumStatus{true, {}};

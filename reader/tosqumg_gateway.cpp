@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "../host/mexgate.h"
-#include "tosqum.h"
+#include "host/mexgate.h"
+#include "reader/tosqum.h"
 
 using namespace geomex;
 

@@ -31,8 +31,10 @@ rm -rf "$stage" "$tarball"
 mkdir -p "$stage/inst" "$stage/src" "$stage/doc"
 
 # What goes in comes from cmake/sources.mk, the one list of sources: the
-# modules (their help texts), and every folder that holds a listed source or
-# a library's headers, plus host/ (the gateway helpers).
+# modules (their help texts), and every folder that holds a listed source,
+# plus host/ (the gateway helpers), each under its own name below src/,
+# which the Makefile takes as the top of the tree (GEOMEX_INCLUDE): sources
+# include headers by their path from there.
 mk="$root/cmake/sources.mk"
 # The words of the sources.mk lines whose names match the extended regular
 # expression $1, one a line (continued lines joined, comments dropped).
@@ -42,7 +44,7 @@ mk_words() {
 }
 mapfile -t modules < <(mk_words 'GEOMEX_MODULES')
 mapfile -t sources < <(mk_words '[A-Za-z0-9_]+_(SOURCES|MEX|OCT)')
-mapfile -t folders < <( { printf '%s\n' "${sources[@]%/*}"; mk_words '[A-Za-z0-9_]+_INCLUDE'; echo host; } | sort -u)
+mapfile -t folders < <( { printf '%s\n' "${sources[@]%/*}"; echo host; } | sort -u)
 if [ ${#modules[@]} -eq 0 ] || [ ${#sources[@]} -eq 0 ]; then
   echo "package.sh: no modules or sources in $mk" >&2
   exit 1

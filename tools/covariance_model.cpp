@@ -7,7 +7,7 @@
 // value (0 outside a station's block), then each factor's product in turn.
 // So the files stay bit for bit what they were when the generator stored
 // the whole matrix.
-#include "covariance_model.h"
+#include "tools/covariance_model.h"
 
 #include <cmath>
 

@@ -8,8 +8,8 @@
 
 #include <vector>
 
-#include "random_stream.h"
-#include "stations.h"
+#include "tools/random_stream.h"
+#include "tools/stations.h"
 
 namespace gensol {
 

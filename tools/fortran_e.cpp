@@ -10,7 +10,7 @@
 // ties included, are exactly printf's.  5^s fits in 128 bits for s <= 55,
 // that is for |v| >= 1e-41; every other number (and NaN, Inf) goes through
 // snprintf.
-#include "fortran_e.h"
+#include "tools/fortran_e.h"
 
 #include <cmath>
 #include <cstdint>

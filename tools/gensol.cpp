@@ -25,10 +25,10 @@
 #include <string>
 #include <vector>
 
-#include "covariance_model.h"
-#include "random_stream.h"
-#include "solution_writer.h"
-#include "stations.h"
+#include "tools/covariance_model.h"
+#include "tools/random_stream.h"
+#include "tools/solution_writer.h"
+#include "tools/stations.h"
 
 namespace {
 

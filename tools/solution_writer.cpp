@@ -3,13 +3,13 @@
 // buffer: the row's first index once per row, the second from a table of
 // the 9999 four-column texts, the value by the exact E22.15 formatter.  The
 // few other records go through fprintf as before.
-#include "solution_writer.h"
+#include "tools/solution_writer.h"
 
 #include <cmath>
 #include <cstring>
 #include <vector>
 
-#include "fortran_e.h"
+#include "tools/fortran_e.h"
 
 namespace gensol {
 namespace {

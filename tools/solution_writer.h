@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "covariance_model.h"
-#include "stations.h"
+#include "tools/covariance_model.h"
+#include "tools/stations.h"
 
 namespace gensol {
 

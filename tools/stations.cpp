@@ -5,13 +5,13 @@
 // with the stations of its own and the neighbouring cells: thousands of
 // stations take milliseconds, and the draws, hence the files, are the same
 // as comparing with every station.
-#include "stations.h"
+#include "tools/stations.h"
 
 #include <cmath>
 #include <cstring>
 #include <unordered_set>
 
-#include "wgs84.h"
+#include "core/wgs84.h"
 
 namespace gensol {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "random_stream.h"
+#include "tools/random_stream.h"
 
 namespace gensol {
 

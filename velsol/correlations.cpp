@@ -1,4 +1,4 @@
-#include "correlations.h"
+#include "velsol/correlations.h"
 
 #include <algorithm>
 #include <atomic>
@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "records.h"
+#include "core/records.h"
 
 namespace geomex {
 

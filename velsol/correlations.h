@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
-#include "bytesource.h"
-#include "linestream.h"
-#include "sections.h"
+#include "core/bytesource.h"
+#include "core/linestream.h"
+#include "core/sections.h"
 
 namespace geomex {
 

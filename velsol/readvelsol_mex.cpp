@@ -1,16 +1,15 @@
 // MEX gateway of readvelsol, for MATLAB (which does not copy a MEX file's
 // results) and for checking in Octave that both gateways agree.
 //   sol = readvelsol(filename)
-#include <cstdarg>
-#include <cstdio>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "../host/mexgate.h"
-#include "gateway_common.h"
-#include "largearea.h"
-#include "velsol.h"
+#include "core/largearea.h"
+#include "host/mexrequest.h"
+#include "velsol/readvelsol_command.h"
+#include "velsol/velsol.h"
 
 using namespace geomex;
 
@@ -19,47 +18,6 @@ namespace {
 const char *const kFields[] = {"refname", "crdsys", "station", "xyz",   "llh",
                                "refstation", "site", "vel",     "sigma", "cov"};
 constexpr int kFieldCount = sizeof kFields / sizeof kFields[0];
-
-// The error to report.  Its text must outlive the gateway's frame (the host
-// reads it after unwinding), and keeping it must not allocate (it may follow
-// an allocation failure), so it lives in static buffers: a caller keeps it,
-// gives back what it holds, then raises it.
-char gErrorId[64], gErrorText[8192];
-
-#if defined(__GNUC__)
-__attribute__((format(printf, 2, 3)))
-#endif
-void keepError(const char *id, const char *format, ...) {
-  std::snprintf(gErrorId, sizeof gErrorId, "%s", id);
-  va_list args;
-  va_start(args, format);
-  std::vsnprintf(gErrorText, sizeof gErrorText, format, args);
-  va_end(args);
-}
-
-[[noreturn]] void raiseKeptError() {
-  mexErrMsgIdAndTxt(gErrorId, "%s", gErrorText);
-  std::abort();
-}
-
-[[noreturn]] void fail(const char *id, const char *message) {
-  keepError(id, "%s", message);
-  raiseKeptError();
-}
-
-std::string fileNameArgument(const mxArray *arg) {
-  if (!mxIsChar(arg) || mxGetM(arg) > 1)
-    fail("readvelsol:name", "FILENAME must be a one-row character string");
-  const mwSize count = mxGetNumberOfElements(arg);
-  const mxChar *chars = mxGetChars(arg);
-  for (mwSize i = 0; i < count; ++i)
-    if (chars[i] == 0) fail("readvelsol:name", "FILENAME must not contain NUL characters");
-  char *text = mxArrayToString(arg);  // the host's encoding of the name
-  if (!text) fail("readvelsol:name", "FILENAME cannot be converted to text");
-  std::string name(text);
-  mxFree(text);
-  return name;
-}
 
 // 1 x 8 (or 1 x 3) char, every byte kept as it is.
 mxArray *charRow(const char *text, mwSize length) {
@@ -77,33 +35,21 @@ mxArray *names(const std::vector<char> &text, mwSize count) {
   return cell;
 }
 
-// Everything of a call that allocates or holds the file, so that it is all
-// released before an error is reported: the host may leave the gateway
-// without unwinding its frame.
-struct Outcome {
-  mxArray *sol = nullptr;
-  std::string id, message;
-  std::vector<VelsolWarning> warnings;
-};
-
-void readSolution(const std::string &name, Outcome &out) {
+// Reads the file named in the request into a new struct, or leaves the
+// error in the request (and gives back what the struct holds so far in
+// `sol`, for the caller to destroy).
+void readSolution(GatewayRequest &request, mxArray *&sol,
+                  std::vector<VelsolWarning> &warnings) {
   FileSource source;
-  int error = 0;
-  const LoadResult how = source.open(name.c_str(), &error);
-  if (how != LoadResult::kLoaded) {
-    out.id = velsol_id::kOpen;
-    out.message = openFailure(name, how, error);
-    return;
-  }
-  VelsolReader reader(source, name);
+  if (!request.openFile(source)) return;
+  VelsolReader reader(source, request.fileName());
   VelsolHeader header;
   bool ok = reader.readHeader(header);
   if (ok) {
     const SectionCounts &c = header.counts;
     const mwSize S = c.stations, G = c.nvec, P = c.parameters;
     std::vector<char> station(S * kNameLength), site(G * kNameLength);
-    mxArray *sol = mxCreateStructMatrix(1, 1, kFieldCount, const_cast<const char **>(kFields));
-    out.sol = sol;  // destroyed by the caller on failure, with all it holds
+    sol = mxCreateStructMatrix(1, 1, kFieldCount, const_cast<const char **>(kFields));
     mxArray *xyz = mxCreateDoubleMatrix(S, 3, mxREAL);
     mxSetField(sol, 0, "xyz", xyz);
     mxArray *llh = mxCreateDoubleMatrix(S, 3, mxREAL);
@@ -125,44 +71,42 @@ void readSolution(const std::string &name, Outcome &out) {
       mxSetField(sol, 0, "station", names(station, S));
       mxSetField(sol, 0, "refstation", mxCreateDoubleScalar(areas.refstation));
       mxSetField(sol, 0, "site", names(site, G));
+      reserveHostCopy(sizeof(double) * (P * P + 6 * S + 6 * G));
     }
   }
-  if (!ok) {
-    out.id = reader.errorId();
-    out.message = reader.errorMessage();
+  if (!ok) request.fail(reader.errorId(), reader.errorMessage());
+  warnings = reader.warnings();
+}
+
+// The whole call but raising its error: false when there is one to raise
+// (kept by keepRequestError).  Everything it allocates is released when it
+// returns.
+bool call(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
+  GatewayRequest request(kReadvelsolCommand);
+  mxArray *sol = nullptr;
+  std::vector<VelsolWarning> warnings;
+  // Allocation failures must not leave the gateway as C++ exceptions (see
+  // host/mexrequest.h).
+  try {
+    if (request.acceptCall(nrhs, nlhs) && takeFileName(request, prhs[0]))
+      readSolution(request, sol, warnings);
+  } catch (const std::bad_alloc &) {
+    request.failMemory();
+  } catch (const std::runtime_error &) {
+    request.failMemory();
   }
-  out.warnings = reader.warnings();
+  if (request.failed()) {
+    if (sol) mxDestroyArray(sol);
+    keepRequestError(request);
+    return false;
+  }
+  for (const VelsolWarning &w : warnings) mexWarnMsgIdAndTxt(w.id, "%s", w.message.c_str());
+  plhs[0] = sol;
+  return true;
 }
 
 }  // namespace
 
 GEOMEX_EXPORT void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
-  if (nrhs != 1) fail("readvelsol:usage", "usage: sol = readvelsol (filename)");
-  if (nlhs > 1) fail("readvelsol:usage", "readvelsol returns one result");
-
-  // Octave's allocation failures are C++ exceptions, which must not leave
-  // the gateway: they are caught here and reported after the try block.
-  Outcome out;
-  std::string name;
-  bool memory = false;
-  try {
-    name = fileNameArgument(prhs[0]);
-    readSolution(name, out);
-  } catch (const std::bad_alloc &) {
-    memory = true;
-  }
-  if (memory || !out.message.empty()) {
-    if (out.sol) mxDestroyArray(out.sol);
-    out.sol = nullptr;
-    // Every string is given back before the error is raised.
-    if (memory)
-      keepError("readvelsol:memory", "out of memory for the results of '%s'", name.c_str());
-    else
-      keepError(out.id.c_str(), "%s", out.message.c_str());
-    out = Outcome();
-    std::string().swap(name);
-    raiseKeptError();
-  }
-  for (const VelsolWarning &w : out.warnings) mexWarnMsgIdAndTxt(w.id, "%s", w.message.c_str());
-  plhs[0] = out.sol;
+  if (!call(nlhs, plhs, nrhs, prhs)) raiseKeptRequestError();
 }

@@ -1,29 +1,21 @@
 // Octave-native gateway of readvelsol: fills Octave's own arrays in place,
 // so a 9999 x 9999 covariance is written once and never copied (Octave
 // copies the results of a MEX file when the call returns).
-#include <cstring>
+#include <cstddef>
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
-#include "../host/octgate.h"
-#include "gateway_common.h"
-#include "largearea.h"
+#include "core/largearea.h"
+#include "host/octrequest.h"
 #include "readvelsol_help.h"  // generated from help/readvelsol.m
-#include "velsol.h"
+#include "velsol/readvelsol_command.h"
+#include "velsol/velsol.h"
 
 namespace {
 
 using namespace geomex;
-
-std::string fileNameArgument(const octave_value &arg) {
-  if (!arg.is_string() || arg.rows() > 1)
-    error_with_id("readvelsol:name", "readvelsol: FILENAME must be a one-row character string");
-  const std::string name = arg.string_value();
-  if (name.find('\0') != std::string::npos)
-    error_with_id("readvelsol:name", "readvelsol: FILENAME must not contain NUL characters");
-  return name;
-}
 
 Cell names(const std::vector<char> &text, octave_idx_type count) {
   Cell cell(dim_vector(count, 1));
@@ -48,39 +40,37 @@ NDArray uninitializedSquare(octave_idx_type P) {
 }  // namespace
 
 GEOMEX_DEFAULT_VISIBILITY_BEGIN
-DEFUN_DLD(readvelsol, args, , kHelpText)
+DEFUN_DLD(readvelsol, args, nargout, kHelpText)
 {
-  if (args.length() != 1) print_usage();
-  const std::string name = fileNameArgument(args(0));
+  GatewayRequest request(kReadvelsolCommand);
+  if (!request.acceptCall(args.length(), nargout)) raiseRequestError(request);
+  takeFileName(request, args(0));
 
   FileSource source;
-  int error = 0;
-  const LoadResult how = source.open(name.c_str(), &error);
-  if (how != LoadResult::kLoaded)
-    error_with_id(velsol_id::kOpen, "readvelsol: %s", openFailure(name, how, error).c_str());
+  if (!request.openFile(source)) raiseRequestError(request);
+  const std::string &name = request.fileName();
 
   VelsolReader reader(source, name);
-  octave_idx_type S = 0;
   try {
     VelsolHeader header;
-    if (!reader.readHeader(header))
-      error_with_id(reader.errorId(), "readvelsol: %s", reader.errorMessage().c_str());
+    if (!reader.readHeader(header)) {
+      request.fail(reader.errorId(), reader.errorMessage());
+      raiseRequestError(request);
+    }
     const SectionCounts &c = header.counts;
-    S = c.stations;
-    const octave_idx_type G = c.nvec, P = c.parameters;
+    const octave_idx_type S = c.stations, G = c.nvec, P = c.parameters;
     std::vector<char> station(static_cast<std::size_t>(S) * kNameLength);
     std::vector<char> site(static_cast<std::size_t>(G) * kNameLength);
     Matrix xyz(S, 3), llh(S, 3), vel(G, 3), sigma(G, 3);
     NDArray cov = uninitializedSquare(P);
     VelsolAreas areas{station.data(), xyz.fortran_vec(), llh.fortran_vec(), site.data(),
                       vel.fortran_vec(), sigma.fortran_vec(), cov.fortran_vec()};
-    const bool ok = reader.readBody(header, areas, readerThreads());
-    if (!ok) {
-      const std::string message = reader.errorMessage();
-      error_with_id(reader.errorId(), "readvelsol: %s", message.c_str());
+    if (!reader.readBody(header, areas, readerThreads())) {
+      request.fail(reader.errorId(), reader.errorMessage());
+      raiseRequestError(request);
     }
     for (const VelsolWarning &w : reader.warnings())
-      warning_with_id(w.id, "readvelsol: %s", w.message.c_str());
+      warning_with_id(w.id, "%s: %s", request.command().name, w.message.c_str());
 
     octave_scalar_map sol;
     sol.assign("refname", octave_value(std::string(header.refname, kNameLength)));
@@ -95,9 +85,8 @@ DEFUN_DLD(readvelsol, args, , kHelpText)
     sol.assign("cov", cov);
     return octave_value(sol);
   } catch (const std::bad_alloc &) {
-    error_with_id("readvelsol:memory",
-                  "readvelsol: out of memory for the results of '%s' (%ld stations)",
-                  name.c_str(), static_cast<long>(S));
+    request.failMemory();
   }
+  raiseRequestError(request);
 }
 GEOMEX_DEFAULT_VISIBILITY_END

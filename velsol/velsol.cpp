@@ -1,15 +1,15 @@
 // The header, station and parameter sections of a solution, read one record
 // after another, and the error and warning texts of the reader.
-#include "velsol.h"
+#include "velsol/velsol.h"
 
 #include <cstdio>
 #include <cstring>
 #include <utility>
 
-#include "correlations.h"
-#include "linestream.h"
-#include "sections.h"
-#include "xyz2llh.h"
+#include "velsol/correlations.h"
+#include "core/linestream.h"
+#include "core/sections.h"
+#include "core/xyz2llh.h"
 
 namespace geomex {
 
@@ -30,8 +30,6 @@ std::string faultText(const RecordFault &fault, const std::string &name) {
   big.resize(need);
   return big;
 }
-
-bool sameName(const char *a, const char *b) { return std::memcmp(a, b, kNameLength) == 0; }
 
 }  // namespace
 

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "bytesource.h"
-#include "records.h"
+#include "core/bytesource.h"
+#include "core/records.h"
 
 namespace geomex {
 

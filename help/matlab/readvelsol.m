@@ -20,7 +20,7 @@ function varargout = readvelsol(varargin)
 %   LLH the rows of LLH with the reference station moved last.
 %
 %   Errors have identifiers readvelsol:open, :record, :index, :count, :read,
-%   :memory and :name.  Warnings readvelsol:noReference, :mixedGroup and
+%   :memory, :name and :usage.  Warnings readvelsol:noReference, :mixedGroup and
 %   :countNotMultipleOf3 can be turned off with WARNING('off', ID).
 %
 %   See also TOSQUMG.

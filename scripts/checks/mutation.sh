@@ -83,6 +83,15 @@ mutate core/xyz2llh.cpp "xyz2llh: height update as 1 - e2 * (n / (n + h))" \
 mutate core/xyz2llh.cpp "xyz2llh: radius of curvature with (e2 * s) * s" \
   'kA / std::sqrt(1.0 - e2 * (s * s));' \
   'kA / std::sqrt(1.0 - (e2 * s) * s);'
+mutate core/xyz2llh.cpp "xyz2llh: first estimate's radius of curvature with (e2 * s) * s" \
+  'double n = kA / std::sqrt(1.0 - e2 * (s * s));' \
+  'double n = kA / std::sqrt(1.0 - (e2 * s) * s);'
+mutate core/xyz2llh.cpp "xyz2llh: first estimate's height as (p - n * c) / c" \
+  'double h = p / c - n;' \
+  'double h = (p - n * c) / c;'
+mutate core/xyz2llh.cpp "xyz2llh: first estimate's latitude from atan2(z, p * (1 - e2))" \
+  'double lat = std::atan2(num, 1.0 - e2);' \
+  'double lat = std::atan2(z, p * (1.0 - e2));'
 mutate core/xyz2llh.cpp "xyz2llh: refinement ends at 1e-3 m instead of 1e-4 m" \
   'static_cast<double>(1.0e-4f);' \
   'static_cast<double>(1.0e-3f);'

@@ -12,7 +12,7 @@
 #include <set>
 #include <string>
 
-#include "fortran_e.h"
+#include "tools/fortran_e.h"
 
 namespace {
 

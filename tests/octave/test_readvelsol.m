@@ -141,7 +141,63 @@
 %!error <FILENAME must not contain NUL characters> readvelsol (["a", char(0), "b"])
 %!error <FILENAME must be a one-row character string> readvelsol (["ab"; "cd"])
 %!error <FILENAME must be a one-row character string> readvelsol (3)
-%!error <Invalid call> readvelsol ()
+%!error id=readvelsol:usage readvelsol ()
+
+## Both gateways refuse alike: the same identifier and text for every bad
+## call (the oct-file printed Octave's own usage without the command's
+## identifier, and gave no identifier for a second result).
+%!function out = with_mex_gateway (gateway, fn)
+%!  addpath (gateway, "-begin");
+%!  clear readvelsol;
+%!  unwind_protect
+%!    out = fn ();
+%!  unwind_protect_cleanup
+%!    rmpath (gateway);
+%!    clear readvelsol;
+%!  end_unwind_protect
+%!endfunction
+%!function two_results (f)
+%!  [a, b] = readvelsol (f);
+%!endfunction
+%!function r = refusals (f)
+%!  calls = {@() readvelsol(), @() readvelsol (f, 1), @() two_results (f), @() readvelsol (3), ...
+%!           @() readvelsol (["ab"; "cd"]), @() readvelsol (["a", char(0), "b"]), ...
+%!           @() readvelsol ([f, ".missing"])};
+%!  r = cell (numel (calls), 2);
+%!  for k = 1:numel (calls)
+%!    try
+%!      calls{k} ();
+%!    catch err
+%!      r(k, :) = {err.identifier, err.message};
+%!    end_try_catch
+%!  endfor
+%!endfunction
+%!test
+%! f = fullfile (getenv ("GEOMEX_SOURCE_DIR"), "examples", "example.sol");
+%! oct = refusals (f);
+%! assert (with_mex_gateway (gateway, @() refusals (f)), oct);
+%! assert (oct(:, 1).', [repmat({"readvelsol:usage"}, 1, 3), repmat({"readvelsol:name"}, 1, 3), ...
+%!                      {"readvelsol:open"}]);
+%! assert (oct(1:3, 2).', {"readvelsol: usage: sol = readvelsol (filename)", ...
+%!                         "readvelsol: usage: sol = readvelsol (filename)", ...
+%!                         "readvelsol: readvelsol returns one result"});
+
+## A 1 x n x m name is the name made of its n m characters, in both
+## gateways as in tosqumg (the oct-file refused it without identifier).
+%!test
+%! f = fullfile (getenv ("GEOMEX_SOURCE_DIR"), "examples", "example.sol");
+%! if (mod (numel (f), 2))
+%!   f = strrep (f, "example.sol", "./example.sol");
+%! endif
+%! name = reshape (f, 1, numel (f) / 2, 2);
+%! w = warning ("off", "all");
+%! unwind_protect
+%!   sol = readvelsol (name);
+%!   assert (isequal (sol, readvelsol (f)));
+%!   assert (isequal (with_mex_gateway (gateway, @() readvelsol (name)), sol));
+%! unwind_protect_cleanup
+%!   warning (w);
+%! end_unwind_protect
 
 %!test
 %! f = write_text ([sprintf(" %4dZZZ     ITR\nA\nB\n", 4), param_records({"A", "B", "A"}), ...
@@ -179,9 +235,10 @@
 %!   rmdir (d, "s");
 %! end_unwind_protect
 
-## Out of memory: a clear error, and the session goes on.  A child octave
-## is limited to 1.5 GB of address space and asked for a 9999-parameter
-## covariance (800 MB) twice over.
+## Out of memory: a clear error from either gateway (the MEX gateway gave
+## Octave's own, without identifier), and the session goes on.  A child
+## octave is limited to 1.5 GB of address space and asked for a
+## 9999-parameter covariance (800 MB) twice over.
 %!test
 %! if (ispc () || ! isempty (getenv ("GEOMEX_SANITIZED")))
 %!   return;  # AddressSanitizer cannot start in a limited address space
@@ -189,12 +246,14 @@
 %! f = [tempname(), ".sol"];
 %! text = [sprintf(" %4dR        ITR\n", 9999), sprintf("R%26.7f%19.7f%19.7f\n", 6378137, 0, 0)];
 %! fid = fopen (f, "w"); fputs (fid, text); fclose (fid);
-%! script = sprintf (['addpath ("%s"); a = zeros (1e8, 1);' ...
-%!                    'try, readvelsol ("%s"); catch e, disp (e.identifier); end;' ...
-%!                    'disp ("still here")'], mexdir, f);
 %! octave = fullfile (OCTAVE_HOME (), "bin", "octave-cli");
-%! [status, out] = system (sprintf ('ulimit -v 1500000; "%s" --no-history --no-init-file --no-window-system --eval ''%s'' 2>&1', ...
-%!                                  octave, script));
+%! for dir = {mexdir, gateway}
+%!   script = sprintf (['addpath ("%s"); a = zeros (1e8, 1);' ...
+%!                      'try, readvelsol ("%s"); catch e, printf ("[%%s] %%s\\n", e.identifier, e.message); end;' ...
+%!                      'disp ("still here")'], dir{1}, f);
+%!   [status, out] = system (sprintf ('ulimit -v 1500000; "%s" --no-history --no-init-file --no-window-system --eval ''%s'' 2>&1', ...
+%!                                    octave, script));
+%!   assert (! isempty (strfind (out, sprintf ("[readvelsol:memory] readvelsol: out of memory for the results of '%s'", f))), out);
+%!   assert (! isempty (strfind (out, "still here")), out);
+%! endfor
 %! unlink (f);
-%! assert (! isempty (strfind (out, "readvelsol:memory")), out);
-%! assert (! isempty (strfind (out, "still here")), out);

@@ -14,13 +14,13 @@
 // the variance along the major axis, the next four across it.  The rest
 // are realistic blocks found by random search, sensitive to the steps in
 // single precision (angle, cosine squared, sine of twice the angle).
-#include "brisol.h"
+#include "ellipse/brisol.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "same_bits.h"
+#include "tests/unit/same_bits.h"
 
 namespace {
 

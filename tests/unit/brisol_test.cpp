@@ -2,7 +2,7 @@
 // anomalies that come back as numbers, and which matrix elements are read.
 // Exact bits at blocks sensitive to the order of operations are in
 // brisol_exact_test.cpp.
-#include "brisol.h"
+#include "ellipse/brisol.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "same_bits.h"
+#include "tests/unit/same_bits.h"
 
 using namespace geomex;
 

@@ -1,6 +1,6 @@
 // Fixed-column field conversion: blanks, implied decimals, exponent forms,
 // correct rounding, and what is refused.
-#include "fields.h"
+#include "core/fields.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <random>
 #include <string>
 
-#include "same_bits.h"
+#include "tests/unit/same_bits.h"
 
 using namespace geomex;
 

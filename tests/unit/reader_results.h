@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tosqum.h"
+#include "reader/tosqum.h"
 
 struct ReaderResults {
   std::vector<double> vel = std::vector<double>(geomex::kVelRows * geomex::kVelCols, 0.0);

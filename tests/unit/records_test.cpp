@@ -1,6 +1,6 @@
 // Record layouts: columns, short lines, trailing text, names, line ends and
 // the section counts derived from the header.
-#include "records.h"
+#include "core/records.h"
 
 #include <gtest/gtest.h>
 

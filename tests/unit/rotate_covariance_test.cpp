@@ -1,7 +1,7 @@
 // The block-wise covariance rotation behind velsol2enu, without a host:
 // the same bits for any thread count, and the values of the dense product
 // R D C D' R' it stands for.
-#include "rotate_covariance.h"
+#include "enu/rotate_covariance.h"
 
 #include <gtest/gtest.h>
 

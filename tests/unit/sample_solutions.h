@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "solution_text.h"
+#include "tests/unit/solution_text.h"
 
 // Four stations; positions chosen so their geodetic coordinates differ.
 inline const Site kS1{"S1", 4027893.6719, 307045.9064, 4919475.1704};

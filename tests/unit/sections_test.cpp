@@ -1,6 +1,6 @@
 // How a record fault is worded: the field's bytes quoted so that the message
 // is always printable text, and the note on files whose lines end in CR alone.
-#include "sections.h"
+#include "core/sections.h"
 
 #include <gtest/gtest.h>
 

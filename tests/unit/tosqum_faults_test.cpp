@@ -4,7 +4,7 @@
 // failure names the file, the line and the field.  The result areas are
 // heap blocks of exactly their sizes, so a sanitizer build
 // (scripts/checks/sanitize.sh) also catches any write outside them.
-#include "tosqum.h"
+#include "reader/tosqum.h"
 
 #include <ftw.h>
 #include <gtest/gtest.h>
@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "reader_results.h"
-#include "sample_solutions.h"
+#include "tests/unit/reader_results.h"
+#include "tests/unit/sample_solutions.h"
 
 using namespace geomex;
 

@@ -1,7 +1,7 @@
 // Solution assembly: reference-station handling, covariance, positions,
 // diagnostic lines, counts at their limits, and independence of calls.
 // Files and records that cannot be read are in tosqum_faults_test.cpp.
-#include "tosqum.h"
+#include "reader/tosqum.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "reader_results.h"
-#include "sample_solutions.h"
-#include "xyz2llh.h"
+#include "tests/unit/reader_results.h"
+#include "tests/unit/sample_solutions.h"
+#include "core/xyz2llh.h"
 
 using namespace geomex;
 

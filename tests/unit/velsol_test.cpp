@@ -1,7 +1,7 @@
 // The reader without limits: the same numbers as the legacy assembly for
 // every file both accept, the same bits for any number of threads, and its
 // errors and warnings.
-#include "velsol.h"
+#include "velsol/velsol.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +13,9 @@
 #include <utility>
 #include <vector>
 
-#include "linestream.h"
-#include "reader_results.h"
-#include "solution_text.h"
+#include "core/linestream.h"
+#include "tests/unit/reader_results.h"
+#include "tests/unit/solution_text.h"
 
 namespace {
 

@@ -2,14 +2,14 @@
 // points (origin, polar axis, near the centre) and the refinement's end.
 // Exact bits at points sensitive to the order of operations are in
 // xyz2llh_exact_test.cpp.
-#include "xyz2llh.h"
+#include "core/xyz2llh.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "same_bits.h"
-#include "wgs84.h"
+#include "tests/unit/same_bits.h"
+#include "core/wgs84.h"
 
 using namespace geomex;
 

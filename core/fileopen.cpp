@@ -1,4 +1,4 @@
-#include "fileload.h"
+#include "core/fileopen.h"
 
 #include <cerrno>
 
@@ -38,35 +38,35 @@ void setError(int *error, int value) {
 
 }  // namespace
 
-LoadResult openRegularFile(const char *path, int &fd, unsigned long long &size,
+OpenResult openRegularFile(const char *path, int &fd, unsigned long long &size,
                            int *error) noexcept {
   setError(error, 0);
   const int opened = open(path, O_RDONLY | O_NONBLOCK | O_BINARY);
   if (opened < 0) {
     setError(error, errno);
-    return LoadResult::kNotOpened;
+    return OpenResult::kNotOpened;
   }
   struct stat st;
   if (fstat(opened, &st) != 0) {
     setError(error, errno);
     close(opened);
-    return LoadResult::kReadError;
+    return OpenResult::kReadError;
   }
   if (!S_ISREG(st.st_mode)) {
     close(opened);
-    return LoadResult::kNotRegular;
+    return OpenResult::kNotRegular;
   }
   fd = opened;
   size = st.st_size < 0 ? 0 : static_cast<unsigned long long>(st.st_size);
-  return LoadResult::kLoaded;
+  return OpenResult::kOpened;
 }
 
-const char *describe(LoadResult r) noexcept {
+const char *describe(OpenResult r) noexcept {
   switch (r) {
-    case LoadResult::kLoaded: return "was opened";
-    case LoadResult::kNotOpened: return "cannot be opened";
-    case LoadResult::kNotRegular: return "is not a regular file";
-    case LoadResult::kReadError: return "could not be read";
+    case OpenResult::kOpened: return "was opened";
+    case OpenResult::kNotOpened: return "cannot be opened";
+    case OpenResult::kNotRegular: return "is not a regular file";
+    case OpenResult::kReadError: return "could not be read";
   }
   return "cannot be read";
 }
