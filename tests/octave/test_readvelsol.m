@@ -187,7 +187,7 @@
 %!test
 %! f = fullfile (getenv ("GEOMEX_SOURCE_DIR"), "examples", "example.sol");
 %! if (mod (numel (f), 2))
-%!   f = strrep (f, "example.sol", "./example.sol");
+%!   f = strrep (f, "example.sol", "/example.sol");  # one more character
 %! endif
 %! name = reshape (f, 1, numel (f) / 2, 2);
 %! w = warning ("off", "all");
