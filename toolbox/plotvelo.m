@@ -69,12 +69,13 @@ function scale = plotvelo (varargin)
   if (isempty (enu.name))
     error ('plotvelo:empty', 'plotvelo: ENU holds no station with a velocity to draw');
   end
-  opt = parse_options ('plotvelo', args(2:end), { ...
+  spec = {
     'scale', [], 'positive'
     'labels', 'auto', {'auto', 'all', 'none'}
     'ellipses', true, 'logical'
     'positions', {zeros(0, 1), zeros(0, 1), cell(0, 1)}, ...
-      {@check_positions, '{lat, lon, names}: two real vectors and a cell of names of one length'}});
+      {@check_positions, '{lat, lon, names}: two real vectors and a cell of names of one length'}};
+  opt = parse_options ('plotvelo', args(2:end), spec);
 
   if (isempty (hax))
     if (isempty (get (0, 'currentfigure')))
@@ -294,3 +295,22 @@ function s = relative_to (enu)
     s = strtrim (enu.refname);
   end
 end
+
+%!shared enu
+%! enu = struct ('name', {{'A'; 'B'}}, 'lat', [90; 89], 'lon', [0; 45], 've', [0.02; 0.021], ...
+%!               'vn', [0.015; 0.014], 'se', [1e-3; 1e-3], 'sn', [1e-3; 1e-3], 'rho_en', [0; 0], ...
+%!               'smaj', [2e-3; 2e-3], 'smin', [1e-3; 1e-3], 'azim', [30; 60], 'confidence', 0.95, ...
+%!               'refname', 'A', 'reflat', 90, 'reflon', 0, 'reference', 1);
+%!error <Invalid call> plotvelo ()
+%!error <unknown option 'colour'> plotvelo (enu, 'colour', 1)
+%!error <'scale' must be a finite positive number> plotvelo (enu, 'scale', Inf)
+%!error <'labels' must be one of> plotvelo (enu, 'labels', 'some')
+%!error <not a velsol2enu result> plotvelo (struct ('name', 1))
+%!error <HAX must be an axes handle> plotvelo (0, enu)
+%!test
+%! f = figure ('visible', 'off');
+%! closer = onCleanup (@() close (f));
+%! s = plotvelo (enu, 'Scale', 0.1, 'LABELS', 'All');   % at the pole: polar plane
+%! assert (s, 0.1);
+%! assert (~ishold ());
+%! assert (numel (findobj (gca (), 'type', 'text')), 3);

@@ -78,14 +78,15 @@ function [tool, scale] = velomap (pngfile, enu, varargin)
     error ('velomap:option', 'velomap: PNGFILE must be a file name (one row of characters)');
   end
   check_enu (enu, 'velomap');
-  opt = parse_options ('velomap', args(2:end), { ...
+  spec = {
     'title', '', 'text'
     'tool', 'auto', {'auto', 'gmt', 'octave'}
     'scale', [], 'positive'
     'labels', 'auto', {'auto', 'all', 'none'}
     'ellipses', true, 'logical'
     'positions', {zeros(0, 1), zeros(0, 1), cell(0, 1)}, ...
-      {@check_positions, '{lat, lon, names}: two real vectors and a cell of names of one length'}});
+      {@check_positions, '{lat, lon, names}: two real vectors and a cell of names of one length'}};
+  opt = parse_options ('velomap', args(2:end), spec);
   if (isempty (enu.name))
     error ('velomap:empty', 'velomap: ENU holds no station with a velocity to draw');
   end
@@ -143,8 +144,8 @@ function scale = gmt_map (work, enu, opt)
   side = choose_labels (opt.labels, L, names, m, ref, enu.reference);
   for k = 1:2
     at = side == k;
-    rows = [num2cell([lon(at), lat(at)]), cellfun(@gmt_text, names(at), 'UniformOutput', false)]';
-    write_text (fullfile (work, sprintf ('names%d.txt', k)), '%.9f %.9f %s\n', rows);
+    recs = [num2cell([lon(at), lat(at)]), cellfun(@gmt_text, names(at), 'UniformOutput', false)]';
+    write_text (fullfile (work, sprintf ('names%d.txt', k)), '%.9f %.9f %s\n', recs);
   end
   write_text (fullfile (work, 'title.txt'), '%s\n', {gmt_text(opt.title)});
   write_legend (fullfile (work, 'legend.txt'), enu, L, ref, ~isempty (plat), opt.ellipses);
@@ -533,3 +534,17 @@ function remove_folder (dir)
     rmdir (dir, 's');
   end
 end
+
+%!shared enu
+%! enu = struct ('name', {{'A'; 'B'}}, 'lat', [45; 46], 'lon', [5; 7], 've', [0.02; 0.021], ...
+%!               'vn', [0.015; 0.014], 'se', [1e-3; 1e-3], 'sn', [1e-3; 1e-3], 'rho_en', [0; 0], ...
+%!               'smaj', [2e-3; 2e-3], 'smin', [2e-3; 2e-3], 'azim', [0; 0], 'confidence', 0.95, ...
+%!               'refname', 'A', 'reflat', 45, 'reflon', 5, 'reference', 1);
+%!error <Invalid call> velomap ('x.png')
+%!error <unknown option 'color'> velomap ('x.png', enu, 'color', 'red')
+%!error <'title' must be a string> velomap ('x.png', enu, 'title', 7)
+%!error <'tool' must be one of> velomap ('x.png', enu, 'tool', 'matplotlib')
+%!error <'scale' must be a finite positive number> velomap ('x.png', enu, 'scale', Inf)
+%!error <PNGFILE must be a file name> velomap ({'x.png'}, enu)
+%!error <not a velsol2enu result> velomap ('x.png', struct ('name', 1))
+%!error <no folder> velomap ('/nonexistent/dir/x.png', enu)
