@@ -251,7 +251,7 @@ function [ax, ay] = arrows (x, y, dx, dy)
   ax = ax(:); ay = ay(:);
 end
 
-% The names, right or left of each point.  With 'auto', a name is drawn
+% The names, right of, left of or below each point.  With 'auto', a name is drawn
 % only where it covers no other name, no station and no arrow (MARKS: points
 % along the arrows); its size on paper comes from the axes' size on the page.
 function labels (hax, which, px, py, names, kx, ky, order, marks)
@@ -272,18 +272,22 @@ function labels (hax, which, px, py, names, kx, ky, order, marks)
   named = ~cellfun (@isempty, names(:));
   right = [px + gap, py - h / 2, px + gap + w, py + h / 2];
   left = [px - gap - w, py - h / 2, px - gap, py + h / 2];
+  below = [px - w / 2, py - gap - h, px + w / 2, py - gap];
   right(~named, :) = NaN;
   left(~named, :) = NaN;
+  below(~named, :) = NaN;
   side = double (named);
   if (strcmp (which, 'auto'))
-    side(order) = thin_labels ({right(order, :), left(order, :)}, marks, 1.5 * per_point);
+    side(order) = thin_labels ({right(order, :), left(order, :), below(order, :)}, marks, ...
+                               1.5 * per_point);
   end
-  align = {'left', 'right'};
-  at = [right(:, 1), left(:, 3)];
+  halign = {'left', 'right', 'center'};
+  atx = [right(:, 1), left(:, 3), px];
+  aty = [py, py, py - gap - h / 2];
   for i = find (side(:)')
-    text (at(i, side(i)) / kx, py(i) / ky, plot_text (hax, names{i}), 'parent', hax, ...
+    text (atx(i, side(i)) / kx, aty(i, side(i)) / ky, plot_text (hax, names{i}), 'parent', hax, ...
           'interpreter', 'none', 'fontsize', fs, 'verticalalignment', 'middle', ...
-          'horizontalalignment', align{side(i)});
+          'horizontalalignment', halign{side(i)});
   end
 end
 

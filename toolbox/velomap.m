@@ -142,7 +142,7 @@ function scale = gmt_map (work, enu, opt)
   write_text (fullfile (work, 'ref.txt'), '%.9f %.9f\n', [enu.reflon(ref), enu.reflat(ref)]');
   names = label_names (enu, ref, pnames);
   side = choose_labels (opt.labels, L, names, m, ref, enu.reference);
-  for k = 1:2
+  for k = 1:3
     at = side == k;
     recs = [num2cell([lon(at), lat(at)]), cellfun(@gmt_text, names(at), 'UniformOutput', false)]';
     write_text (fullfile (work, sprintf ('names%d.txt', k)), '%.9f %.9f %s\n', recs);
@@ -178,6 +178,9 @@ function scale = gmt_map (work, enu, opt)
   if (any (side == 2))
     cmds{end+1} = {'text', 'names2.txt', '-F+f7p,Helvetica,black+jMR', '-D-0.15c/0', '-N'};
   end
+  if (any (side == 3))
+    cmds{end+1} = {'text', 'names3.txt', '-F+f7p,Helvetica,black+jTC', '-D0/-0.12c', '-N'};
+  end
   if (~isempty (opt.title))
     cmds{end+1} = {'text', 'title.txt', '-F+cTC+jBC+f12p,Helvetica-Bold', '-D0/0.3c', '-N'};
   end
@@ -209,8 +212,8 @@ function names = label_names (enu, ref, pnames)
   end
 end
 
-% Where to draw each name (1 right of its point, 2 left of it, 0 not at
-% all): with 'auto', only where it covers no other name, no station and no
+% Where to draw each name (1 right of its point, 2 left of it, 3 below
+% it, 0 not at all): with 'auto', only where it covers no other name, no station and no
 % arrow (7 point Helvetica, about 0.6 em a character), the reference
 % station's name first.
 function side = choose_labels (which, L, names, m, ref, refrow)
@@ -228,8 +231,10 @@ function side = choose_labels (which, L, names, m, ref, refrow)
   h = 8.5 * cm;
   right = [L.x + 0.15, L.y - h / 2, L.x + 0.15 + w, L.y + h / 2];
   left = [L.x - 0.15 - w, L.y - h / 2, L.x - 0.15, L.y + h / 2];
+  below = [L.x - w / 2, L.y - 0.12 - h, L.x + w / 2, L.y - 0.12];
   right(~named, :) = NaN;
   left(~named, :) = NaN;
+  below(~named, :) = NaN;
   first = [];
   if (refrow ~= 0)
     first = refrow;
@@ -237,7 +242,8 @@ function side = choose_labels (which, L, names, m, ref, refrow)
     first = m + 1;
   end
   order = [first, setdiff(1:n, first)];
-  side(order) = thin_labels ({right(order, :), left(order, :)}, arrow_marks (L, m), 0.05);
+  side(order) = thin_labels ({right(order, :), left(order, :), below(order, :)}, ...
+                             arrow_marks (L, m), 0.05);
 end
 
 % Points every half millimetre along each arrow, and every station.
@@ -277,18 +283,22 @@ function write_text (file, fmt, data)
 end
 
 function write_legend (file, enu, L, ref, positions, ellipses)
-  lines = {sprintf('S 0.8c v%.3gp+e+a40 %.4gc navy %.2gp,navy 1.7c %g mm/yr', ...
-                   L.head, L.vref * L.velscale, L.pen, L.vref)};
+  % symbols centred in a column as wide as the scale arrow, texts after it
+  arrow = L.vref * L.velscale;
+  at = sprintf ('S %.3gc', max (0.8, arrow / 2 + 0.3));
+  after = sprintf ('%.3gc', max (1.7, arrow + 0.7));
+  lines = {sprintf('%s v%.3gp+e+a40 %.4gc navy %.2gp,navy %s %g mm/yr', ...
+                   at, L.head, arrow, L.pen, after, L.vref)};
   if (ellipses)
-    lines{end+1} = sprintf ('S 0.8c e 0.4c - 0.6p,red3 1.7c %g %% confidence ellipses', ...
-                            100 * enu.confidence);
+    lines{end+1} = sprintf ('%s e 0.4c - 0.6p,red3 %s %g %% confidence ellipses', ...
+                            at, after, 100 * enu.confidence);
   end
   if (ref)
-    lines{end+1} = ['S 0.8c t 0.35c forestgreen 0.5p,white 1.7c reference station ', ...
+    lines{end+1} = [at, ' t 0.35c forestgreen 0.5p,white ', after, ' reference station ', ...
                     gmt_text(strtrim (enu.refname))];
   end
   if (positions)
-    lines{end+1} = 'S 0.8c c 0.16c - 0.8p,gray30 1.7c position only, no velocity';
+    lines{end+1} = [at, ' c 0.16c - 0.8p,gray30 ', after, ' position only, no velocity'];
   end
   against = '';
   if (isfield (enu, 'plate') && ischar (enu.plate) && ~isempty (strtrim (enu.plate)))
