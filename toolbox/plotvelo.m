@@ -125,6 +125,10 @@ function scale = draw (hax, enu, opt)
   end
   blue = [0, 0.3, 0.7];
   red = [0.85, 0.2, 0.1];
+  % thinner lines and smaller dots in dense networks, so arrows stay visible
+  dense = min (1, sqrt (200 / m));
+  width = max (0.5, 1.2 * dense);
+  dot = max (1.5, 4 * dense);
   to_axes = @(x, y) deal (x / kx, y / ky);
 
   % Arrows, then ellipses, each as one line broken by NaN: one graphics
@@ -133,7 +137,7 @@ function scale = draw (hax, enu, opt)
   dy = scale * (e .* ey(1:m) + n .* ny(1:m));
   [ax, ay] = arrows (px(1:m), py(1:m), dx, dy);
   [ax, ay] = to_axes (ax, ay);
-  plot (hax, ax, ay, '-', 'color', blue, 'linewidth', 1.2);
+  plot (hax, ax, ay, '-', 'color', blue, 'linewidth', width);
   if (opt.ellipses)
     t = [linspace(0, 2 * pi, 49)'; NaN];
     a = 1e3 * double (enu.smaj(:))'; b = 1e3 * double (enu.smin(:))';
@@ -143,10 +147,10 @@ function scale = draw (hax, enu, opt)
     dn = scale * (cos (t) * (a .* cosd (az)) - sin (t) * (b .* sind (az)));
     tipx = (px(1:m) + dx)'; tipy = (py(1:m) + dy)';
     [qx, qy] = to_axes (tipx + de .* ex(1:m)' + dn .* nx(1:m)', tipy + de .* ey(1:m)' + dn .* ny(1:m)');
-    plot (hax, qx(:), qy(:), '-', 'color', red, 'linewidth', 1);
+    plot (hax, qx(:), qy(:), '-', 'color', red, 'linewidth', 0.8 * width);
   end
   [sx, sy] = to_axes (px(1:m), py(1:m));
-  plot (hax, sx, sy, 'o', 'color', blue, 'markerfacecolor', blue, 'markersize', 4);
+  plot (hax, sx, sy, 'o', 'color', blue, 'markerfacecolor', blue, 'markersize', dot);
   r = m + (1:numel (reflat));
   if (~isempty (r))
     [rx, ry] = to_axes (px(r), py(r));

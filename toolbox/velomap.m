@@ -191,6 +191,9 @@ function scale = gmt_map (work, enu, opt)
   for i = 1:numel (cmds)
     [status, out] = run_program (work, [{'gmt'}, cmds{i}]);
     if (status ~= 0)
+      if (i > 1 && i < numel (cmds))
+        run_program (work, {'gmt', 'end'});   % close the session: GMT keeps it in the user's folder
+      end
       error ('velomap:gmt', 'velomap: GMT could not draw the map (gmt %s):\n%s', cmds{i}{1}, out);
     end
   end
