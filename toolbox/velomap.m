@@ -262,17 +262,6 @@ function marks = arrow_marks (L, m)
   marks = [cat(1, t{:}); [L.x(:), L.y(:)]];
 end
 
-% GMT reads @ (font and symbol escapes), a backslash followed by digits
-% (octal characters) and a leading ; (a column separator) in texts: @ is
-% doubled, the others written as their octal codes, which GMT turns back
-% into the plain characters.  Control characters would break the record.
-function s = gmt_text (s)
-  s(s < 32) = ' ';
-  s = strrep (s, '\', '\134');
-  s = strrep (s, '@', '@@');
-  s = strrep (s, ';', '\073');
-end
-
 function write_text (file, fmt, data)
   fid = fopen (file, 'w');
   if (fid < 0)

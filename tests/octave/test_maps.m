@@ -162,6 +162,39 @@
 %!                          "Labels", "NONE", "ellipses", 0);
 %! assert ({tool, scale}, {"octave", 0.05});
 
+## The private helpers: GMT's text escapes written so that texts show as
+## they are, and the label placement's promise (no label on another label
+## or on a mark) over many random layouts.
+%!test
+%! addpath (fullfile (fileparts (which ("velomap")), "private"));
+%! table = {"@A", "@@A"; ";x;y", '\073x\073y'; 'a\b', 'a\134b'; '\134', '\134134';
+%!          ["a", char(10), "b"], "a b"; "+t%s -B", "+t%s -B"};
+%! for i = 1:rows (table)
+%!   assert (gmt_text (table{i, 1}), table{i, 2});
+%! endfor
+%! rand ("seed", 2);
+%! for trial = 1:100
+%!   n = 60;
+%!   at = 10 * rand (n, 2);
+%!   w = 0.5 + rand (n, 1);
+%!   places = {[at, at + [w, 0.3 + 0 * w]], [at - [w, 0 * w], at + [0 * w, 0.3 + 0 * w]]};
+%!   marks = 10 * rand (40, 2);
+%!   side = thin_labels (places, marks, 0.05);
+%!   kept = zeros (0, 4);
+%!   for i = find (side')
+%!     kept(end + 1, :) = places{side(i)}(i, :);
+%!   endfor
+%!   for i = 1:rows (kept)
+%!     other = kept([1:i-1, i+1:end], :);
+%!     assert (! any (other(:, 1) < kept(i, 3) & kept(i, 1) < other(:, 3)
+%!                    & other(:, 2) < kept(i, 4) & kept(i, 2) < other(:, 4)));
+%!     assert (! any (marks(:, 1) > kept(i, 1) & marks(:, 1) < kept(i, 3)
+%!                    & marks(:, 2) > kept(i, 2) & marks(:, 2) < kept(i, 4)));
+%!   endfor
+%!   assert (side(1) > 0 || any (marks(:, 1) > places{1}(1, 1) - 0.1 & marks(:, 1) < places{1}(1, 3) + 0.1 ...
+%!                                & marks(:, 2) > places{1}(1, 2) - 0.1 & marks(:, 2) < places{1}(1, 4) + 0.1));
+%! endfor
+
 %!test
 %! confirm_recursive_rmdir (false, "local");
 %! rmdir (dir, "s");
