@@ -99,7 +99,11 @@ GEOMEX_TOOLBOX := toolbox/velsol2enu.m toolbox/writevelo.m toolbox/plotvelo.m \
                   toolbox/velomap.m
 GEOMEX_TOOLBOX_PRIVATE := toolbox/private/check_enu.m toolbox/private/enurotate_ref.m \
                           toolbox/private/parse_options.m \
-                          toolbox/private/strings_to_chars.m
+                          toolbox/private/strings_to_chars.m \
+                          toolbox/private/check_positions.m toolbox/private/gmt_text.m \
+                          toolbox/private/map_frame.m \
+                          toolbox/private/nearest_spacing.m toolbox/private/plot_text.m \
+                          toolbox/private/run_program.m toolbox/private/thin_labels.m
 GEOMEX_PRIVATE_MODULES := enurotate
 
 enurotate_OCT := enu/enu_rotate_oct.cpp
