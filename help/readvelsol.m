@@ -83,3 +83,25 @@
 ## @end example
 ## @seealso{tosqumg}
 ## @end deftypefn
+
+## The example solution: the same numbers as tosqumg, rows in file order.
+%!test
+%! f = file_in_loadpath ("example.sol");
+%! if (isempty (f))
+%!   f = fullfile (getenv ("GEOMEX_SOURCE_DIR"), "examples", "example.sol");
+%! end
+%! if (exist (f, "file"))
+%!   sol = readvelsol (f);
+%!   evalc ("[vel, outcov, nvec, llh] = tosqumg (f);");
+%!   n = 3 * nvec;
+%!   keep = ! strcmp (sol.site, sol.station{sol.refstation});
+%!   assert (sol.vel(keep, :)', vel(:, 1:nvec - 1));
+%!   idx = find (kron (keep(:)', [1 1 1]));
+%!   assert (sol.cov(idx, idx), outcov(1:n - 3, 1:n - 3));
+%!   assert (size (sol.cov), [n, n]);
+%! end
+
+%!error id=readvelsol:usage readvelsol ()
+%!error id=readvelsol:usage readvelsol ("a", "b")
+%!error id=readvelsol:name readvelsol (42)
+%!error id=readvelsol:open readvelsol (tempname ())
