@@ -170,7 +170,7 @@ function pole = eulerpole (enu, varargin)
   Ri = linsolve (R, eye (q), struct ('UT', true));
   Cx = (Ri * Ri') ./ (s' * s);
   Cx = (Cx + Cx') / 2;
-  rw = yw - Aw * (x .* s');
+  rw = yw - Aw * x;
 
   pole.plate = plates;
   pole.name = plates;

@@ -21,7 +21,9 @@
 % Options:
 % @table @asis
 % @item @qcode{'title'}, @var{text}
-% title of the map (default none)
+% title of the map (default none; for velocities relative to a plate, as
+% @code{platefix} and @code{eulerpole}'s @code{residual} give them,
+% ``Velocities relative to'' the plate)
 % @item @qcode{'tool'}, @var{t}
 % @qcode{'auto'} (default: GMT if found), @qcode{'gmt'} or @qcode{'octave'}
 % @item @qcode{'positions'}, @{@var{lat}, @var{lon}, @var{names}@}
@@ -66,6 +68,11 @@ function tool = velomap (pngfile, enu, varargin)
         && numel (pos{3}) == numel (pos{1})))
     error ('velomap:option', ...
            'velomap: positions must be {lat, lon, names}: two numeric vectors and a cell of names of one length');
+  end
+  % Velocities relative to a plate (platefix, eulerpole's residual) say
+  % which plate unless the caller titles the map.
+  if (isempty (opt.title) && isfield (enu, 'fixedto') && ischar (enu.fixedto))
+    opt.title = ['Velocities relative to ', enu.fixedto];
   end
   if (isempty (enu.name))
     error ('velomap:empty', 'velomap: ENU holds no station with a velocity to draw');
