@@ -221,13 +221,14 @@ function [Aw, yw] = whiten (enu, used, rows_h, w, A, y)
     if (fail)
       not_posdef (enu, used, ceil (fail / 2));
     end
+    % One triangular solve for the design and the observations together.
     if (issparse (L))
-      Aw = L \ A;
-      yw = L \ y;
+      X = L \ [A, y];
     else
-      Aw = linsolve (L, A, struct ('LT', true));
-      yw = linsolve (L, y, struct ('LT', true));
+      X = linsolve (L, [A, y], struct ('LT', true));
     end
+    Aw = X(:, 1:end - 1);
+    yw = X(:, end);
     return;
   end
   u = find (used);
