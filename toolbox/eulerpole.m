@@ -75,7 +75,7 @@
 % (@math{C - A Cx A'}), for excluded rows those of the prediction error
 % (@math{C + A Cx A'})
 % @item model, confidence, weights, used
-% @qcode{'eulerpole'}, the confidence, the weighting, the rows fitted
+% @qcode{'eulerpole fit'}, the confidence, the weighting, the rows fitted
 % @end table
 %
 % Errors: @code{eulerpole:singular} (fewer than two stations for a plate,
@@ -190,7 +190,7 @@ function pole = eulerpole (enu, varargin)
   end
   pole.cov = Cx;
   pole = pole_summary (pole, opt.confidence);
-  pole.model = 'eulerpole';
+  pole.model = 'eulerpole fit';
   pole.weights = opt.weights;
   pole.used = used;
 
