@@ -63,22 +63,25 @@ function enu = readvelo (filename, varargin)
   text = fread (fid, Inf, '*char')';
   fclose (fid);
 
-  % The whole text is split once and every data line matched by one
-  % pattern: no loop over lines in the host's language.
+  % The whole text is split once and every line matched by one pattern:
+  % no loop over lines in the host's language.  The first field cannot
+  % start with # or >, so comment lines fail the pattern along with blank
+  % and malformed ones; only those few are looked at again.
   lines = regexp (strrep (text, char ([13, 10]), char (10)), '\n', 'split');
-  skip = cellfun ('isempty', regexp (lines, '\S', 'once')) ...
-         | ~cellfun ('isempty', regexp (lines, '^\s*[#>]', 'once'));
-  number = find (~skip);
-  data = lines(number);
   sep = '(?:\s*,\s*|\s+)';
   field = '([^\s,]+)';
-  pattern = ['^\s*', field, repmat([sep, field], 1, 6), '(.*)$'];
-  tok = regexp (data, pattern, 'tokens', 'once');
-  bad = cellfun ('isempty', tok);
-  if (any (bad))
-    first = find (bad, 1);
-    missing_field (filename, number(first), data{first}, sep);
+  pattern = ['^\s*([^\s,#>][^\s,]*)', repmat([sep, field], 1, 6), '(?:', sep, ')?((?:.*\S)?)\s*$'];
+  tok = regexp (lines, pattern, 'tokens', 'once');
+  miss = find (cellfun ('isempty', tok));
+  skip = cellfun ('isempty', regexp (lines(miss), '\S', 'once')) ...
+         | ~cellfun ('isempty', regexp (lines(miss), '^\s*[#>]', 'once'));
+  if (~all (skip))
+    first = miss(find (~skip, 1));
+    missing_field (filename, first, lines{first}, sep);
   end
+  number = 1:numel (lines);
+  number(miss) = [];
+  tok(miss) = [];
   T = reshape ([tok{:}], 8, [])';
   x = str2double (T(:, 1:7));
   bad = ~isfinite (x);
@@ -86,20 +89,17 @@ function enu = readvelo (filename, varargin)
   bad(:, 7) = bad(:, 7) | abs (x(:, 7)) > 1;
   bad(:, 2) = bad(:, 2) | abs (x(:, 2)) > 90;
   if (any (bad(:)))
-    [i, f] = find (bad');
-    [i, j] = deal (f(1), i(1));
-    why = {'not a finite number', 'not a finite number', 'not a finite number', ...
+    [j, i] = find (bad', 1);
+    why = {'not a finite number', 'a latitude outside -90 to 90', 'not a finite number', ...
            'not a finite number', 'a negative standard deviation', ...
            'a negative standard deviation', 'a correlation outside -1 to 1'};
-    if (isfinite (x(i, j)) && j == 2)
-      why{2} = 'a latitude outside -90 to 90';
-    elseif (~isfinite (x(i, j)))
+    if (~isfinite (x(i, j)))
       why{j} = 'not a finite number';
     end
     error ('readvelo:format', 'readvelo: file ''%s'', line %d, field %d: %s: "%s"', ...
            filename, number(i), j, why{j}, T{i, j});
   end
-  names = strtrim (regexprep (T(:, 8), '^\s*,', ''));
+  names = T(:, 8);
 
   m = size (x, 1);
   enu.name = names;
