@@ -185,18 +185,19 @@ function pole = eulerpole (enu, varargin)
   if (pole.dof == 0)
     pole.sigma0 = NaN;
   end
-  if (opt.scale)
-    Cx = Cx * pole.sigma0 ^ 2;
-  end
   pole.cov = Cx;
+  if (opt.scale)
+    pole.cov = Cx * pole.sigma0 ^ 2;
+  end
   pole = pole_summary (pole, opt.confidence);
   pole.model = 'eulerpole fit';
   pole.weights = opt.weights;
   pole.used = used;
 
   % Residuals of every row, and their standard deviations under the
-  % weighting: the fit's leverage takes from the fitted rows' variance,
-  % the prediction's error adds to the excluded rows'.
+  % weighting (the formal covariance, as the observations' is): the fit's
+  % leverage takes from the fitted rows' variance, the prediction's error
+  % adds to the excluded rows'.
   pole.residual = platefix (enu, pole, 'plate', labels);
   [ae, an] = deal (G(1:3:end, :), G(2:3:end, :));
   sign = 2 * ~used - 1;

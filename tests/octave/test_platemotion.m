@@ -98,6 +98,13 @@
 %! assert (q.used, ! ismember ((1:m)', [3, 25]));
 %! r = eulerpole (enu, "plate", names(label), "origin", true, "exclude", [3, 25]);
 %! assert (q.cov, r.cov * r.sigma0^2, 1e-12 * norm (q.cov));
+%! assert (q.nres, r.nres);
+%! ## Labels that differ only by case are two plates, each with its own
+%! ## residuals.
+%! case2 = names(label); case2(label == 2) = {"eu"};
+%! p2 = eulerpole (enu, "plate", case2, "origin", true, "exclude", [3, 25]);
+%! assert (p2.omega, r.omega, 1e-12);
+%! assert ([p2.residual.ve, p2.residual.vn], [r.residual.ve, r.residual.vn], 1e-15);
 %! assert (q.residual.ve(3), enu.ve(3) - motion (lat(3), lon(3), q.omega(1, :), q.origin)(1), 1e-15);
 
 ## Over many draws of correlated noise the true pole falls inside the 95 %
