@@ -267,7 +267,7 @@ end
 % The distinct labels in order of first appearance, and each row's index
 % among them.
 function [plates, which] = first_appearance (labels)
-  [names, first, slot] = unique (labels(:));
+  [names, ~, slot] = unique (labels(:));
   first = accumarray (slot(:), (1:numel (labels))', [numel(names), 1], @min);
   [~, order] = sort (first);
   rank = zeros (numel (names), 1);

@@ -12,7 +12,8 @@
 % empty or hold blanks).  Fields are separated by blanks or tabs, or by a
 % comma with or without blanks around it.  Lines whose first character
 % other than a blank is @code{#} or @code{>} are skipped, as are blank
-% lines; lines may end in LF or CR LF.
+% lines; lines may end in LF or CR LF, and a UTF-8 byte-order mark at the
+% start is ignored.
 %
 % @var{enu} is the struct @code{velsol2enu} returns, one row per data
 % line: velocities in m/yr, @code{height} NaN (the table has none; the
@@ -62,6 +63,11 @@ function enu = readvelo (filename, varargin)
   end
   text = fread (fid, Inf, '*char')';
   fclose (fid);
+  % A byte-order mark (files saved by spreadsheets and Windows editors) is
+  % not part of the first line.
+  if (numel (text) >= 3 && isequal (double (text(1:3)), [239, 187, 191]))
+    text = text(4:end);
+  end
 
   % The whole text is split once and every line matched by one pattern:
   % no loop over lines in the host's language.  The first field cannot
@@ -154,7 +160,7 @@ end
 %!test
 %! f = [tempname(), '.txt'];
 %! fid = fopen (f, 'w');
-%! fprintf (fid, '# lon lat ve vn se sn rho name\r\n\r\n> segment\r\n');
+%! fprintf (fid, '\xEF\xBB\xBF# lon lat ve vn se sn rho name\r\n\r\n> segment\r\n');
 %! fprintf (fid, '  10.5,45.25, 20.1 ,15.2,0.5,0.6,-0.25, TWO  WORDS \r\n');
 %! fprintf (fid, '11\t46\t1\t2\t0.3\t0.4\t0\n');
 %! fclose (fid);
