@@ -163,26 +163,17 @@ function enu = velsol2enu (sol, varargin)
              nnz (d < 0));
     d = max (d, 0);
   end
-  var_e = d(1:3:end);
-  var_n = d(2:3:end);
   cov_en = enu.cov(sub2ind (size (enu.cov), 3 * (1:m)' - 1, 3 * (1:m)' - 2));
-  enu.se = sqrt (var_e);
-  enu.sn = sqrt (d(2:3:end));
+  s = ellipse_stats (d(1:3:end), d(2:3:end), cov_en, p);
+  enu.se = s.se;
+  enu.sn = s.sn;
   enu.su = sqrt (d(3:3:end));
-  enu.rho_en = cov_en ./ (enu.se .* enu.sn);
-  enu.rho_en(enu.se == 0 | enu.sn == 0) = 0;
-
-  % Eigenvalues of [var_e cov_en; cov_en var_n] in closed form; the major
-  % axis lies at 0.5 atan2 (2 cov_en, var_e - var_n) from east,
-  % counterclockwise.
-  k = sqrt (-2 * log1p (-p));
-  mid = (var_e + var_n) / 2;
-  half = hypot ((var_e - var_n) / 2, cov_en);
-  enu.smaj = k * sqrt (max (mid + half, 0));
-  enu.smin = k * sqrt (max (mid - half, 0));
-  enu.azim = mod (90 - atan2d (2 * cov_en, var_e - var_n) / 2, 180);
+  enu.rho_en = s.rho_en;
+  enu.smaj = s.smaj;
+  enu.smin = s.smin;
+  enu.azim = s.azim;
   enu.confidence = p;
-  enu.scale = k;
+  enu.scale = s.scale;
   enu.relative = relative;
 end
 

@@ -14,6 +14,9 @@ function s = ellipse_stats (var_e, var_n, cov_en, p)
   s.sn = sqrt (var_n);
   s.rho_en = cov_en ./ (s.se .* s.sn);
   s.rho_en(s.se == 0 | s.sn == 0) = 0;
+  % Eigenvalues of [var_e cov_en; cov_en var_n] in closed form; the major
+  % axis lies at 0.5 atan2 (2 cov_en, var_e - var_n) from east,
+  % counterclockwise.
   k = sqrt (-2 * log1p (-p));
   mid = (var_e + var_n) / 2;
   half = hypot ((var_e - var_n) / 2, cov_en);
