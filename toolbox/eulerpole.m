@@ -6,14 +6,14 @@
 %
 % @var{enu} is what @code{velsol2enu} or @code{readvelo} returns.  Each
 % station's horizontal velocity is modelled as
-% @math{v_i = R_i (omega x r_i) [+ R_i t]}: @var{r_i} its WGS 84
+% @math{v_i = E_i (omega x p_i) [+ E_i t]}: @var{p_i} its WGS 84
 % Cartesian position from @code{lat}, @code{lon} and @code{height} (a
 % missing or NaN height counts as 0; WGS 84 a = 6378137 m,
-% f = 1/298.257223563), @var{R_i} the east and north rows of its local
+% f = 1/298.257223563), @var{E_i} the east and north rows of its local
 % frame, @var{omega} the plate's rotation vector about the Earth-centred
 % X, Y, Z axes in mas/yr (1 mas = pi/(180*3600e3) rad) and @var{t} an
 % optional translation rate of the origin common to all stations, in
-% mm/yr.  Velocities relative to a reference station (@code{'relative'}
+% mm/yr.  Velocities relative to a reference station (@qcode{'relative'}
 % in @code{velsol2enu}) do not follow this model and are refused.
 %
 % Options:

@@ -7,8 +7,8 @@
 % @var{enu} is what @code{velsol2enu} or @code{readvelo} returns,
 % @var{pole} what @code{eulerpole} or @code{platemodel} returns.
 % @var{fixed} is @var{enu} with @code{ve}, @code{vn} and @code{vu} less
-% @code{platevel (pole, enu)}'s (the pole's translation rate included
-% where it has one), and two more fields: @code{plate} (each row's plate)
+% what @code{platevel (pole, enu)} predicts (the pole's translation
+% rate included where it has one), and two more fields: @code{plate} (each row's plate)
 % and @code{fixedto}, the text @code{velomap} puts in its title, such as
 % @qcode{'EURA (ITRF2020-PMM)'}.
 %
