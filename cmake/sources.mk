@@ -96,14 +96,20 @@ readvelsol_LIBS := velsol_core gateway_core
 # like modules (M_OCT, M_MEX, M_LIBS) but into private/, without help texts
 # or an INDEX line.
 GEOMEX_TOOLBOX := toolbox/velsol2enu.m toolbox/writevelo.m toolbox/plotvelo.m \
-                  toolbox/velomap.m
+                  toolbox/velomap.m toolbox/readvelo.m toolbox/eulerpole.m \
+                  toolbox/platevel.m toolbox/platefix.m toolbox/platemodel.m
 GEOMEX_TOOLBOX_PRIVATE := toolbox/private/check_enu.m toolbox/private/enurotate_ref.m \
                           toolbox/private/parse_options.m \
                           toolbox/private/strings_to_chars.m \
                           toolbox/private/check_positions.m toolbox/private/gmt_text.m \
                           toolbox/private/map_frame.m \
                           toolbox/private/nearest_spacing.m toolbox/private/plot_text.m \
-                          toolbox/private/run_program.m toolbox/private/thin_labels.m
+                          toolbox/private/run_program.m toolbox/private/thin_labels.m \
+                          toolbox/private/sincosd.m toolbox/private/station_frames.m \
+                          toolbox/private/ellipse_stats.m toolbox/private/plate_design.m \
+                          toolbox/private/plate_prediction.m toolbox/private/plate_rows.m \
+                          toolbox/private/check_pole.m toolbox/private/pole_summary.m \
+                          toolbox/private/plate_model_data.m
 GEOMEX_PRIVATE_MODULES := enurotate
 
 enurotate_OCT := enu/enu_rotate_oct.cpp

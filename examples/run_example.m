@@ -30,3 +30,37 @@ if (numel (args) >= 3)
 endif
 
 velocity_report (solfile, pngfile);
+
+## Plate motion: the example's stations were generated moving with the
+## Eurasian plate.  Fit their rotation with the full covariance (the
+## reference station's group left out, as in the table above), print it
+## beside ITRF2020-PMM's Eurasia and map the velocities that remain
+## relative to the fitted plate beside the velocity map.
+plate_enu = velsol2enu (readvelsol (solfile));
+plate_fit = eulerpole (plate_enu, "exclude", plate_enu.reference,
+                       "plate", repmat ({"EURA"}, numel (plate_enu.name), 1));
+plate_ref = platemodel ("ITRF2020-PMM", "EURA");
+printf ("\nEuler pole of the %d stations on Eurasia (full covariance, reference station excluded)\n",
+        nnz (plate_fit.used));
+printf ("%-20s %16s %17s %17s   %s\n", "", "pole lat (deg)", "pole lon (deg)",
+        "rate (deg/Myr)", "omega X, Y, Z (mas/yr)");
+for plate_row = {{"fitted", plate_fit}, {"ITRF2020-PMM EURA", plate_ref}}
+  [label, p] = plate_row{1}{:};
+  printf ("%-20s %7.2f +- %5.2f %8.2f +- %5.2f %8.4f +- %6.4f   %7.4f %7.4f %7.4f\n", label,
+          p.lat, p.slat, p.lon, p.slon, p.rate, p.srate, p.omega);
+endfor
+printf ("chi2 %.1f on %d degrees of freedom (sigma0 %.2f); %g %% pole ellipse %.2f x %.2f deg, azimuth %.0f deg\n",
+        plate_fit.chi2, plate_fit.dof, plate_fit.sigma0, 100 * plate_fit.confidence,
+        plate_fit.smaj, plate_fit.smin, plate_fit.azim);
+if (! isempty (pngfile))
+  plate_png = fullfile (fileparts (pngfile), "residual_map.png");
+  try
+    plate_tool = velomap (plate_png, plate_fit.residual);
+    printf ("residual velocities relative to the fitted plate drawn to %s (%s)\n", plate_png, plate_tool);
+  catch err
+    if (! strcmp (err.identifier, "velomap:notool"))
+      rethrow (err);
+    endif
+    printf ("residual map skipped: install GMT or gnuplot-nox\n");
+  end_try_catch
+endif

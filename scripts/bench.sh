@@ -33,7 +33,8 @@
 # (the floor, zeros (m), readvelsol, and tosqumg with the plain-Octave reader
 # up to 99 stations, each with the process's peak memory growth) and
 # deleted; then velsol2enu at 3333 stations (GEOMEX_ENU_STATIONS) beside one
-# plain copy of its covariance.  It needs about 6 GB of memory at 3333
+# plain copy of its covariance, and eulerpole with the full covariance beside
+# one chol of its 6666 x 6666 horizontal part.  It needs about 6 GB of memory at 3333
 # stations and takes a few minutes.
 set -euo pipefail
 
@@ -223,3 +224,7 @@ awk -v stations="$scale_stations" '
 
 # velsol2enu at the largest count, beside one plain copy of its covariance.
 "${octave[@]}" "$root/bench/velsol2enu_bench.m" "$build/mex" "${GEOMEX_ENU_STATIONS:-3333}"
+
+# eulerpole with the full covariance at the same count, beside one chol of
+# the horizontal covariance.
+"${octave[@]}" "$root/bench/eulerpole_bench.m" "$build/mex" "${GEOMEX_ENU_STATIONS:-3333}"

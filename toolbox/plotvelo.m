@@ -297,8 +297,8 @@ end
 
 function s = relative_to (enu)
   s = '';
-  if (isfield (enu, 'plate') && ischar (enu.plate) && ~isempty (strtrim (enu.plate)))
-    s = ['plate ', strtrim(enu.plate)];
+  if (isfield (enu, 'fixedto') && ischar (enu.fixedto) && ~isempty (strtrim (enu.fixedto)))
+    s = ['plate ', strtrim(enu.fixedto)];
   elseif (isfield (enu, 'relative') && isscalar (enu.relative) && enu.relative)
     s = strtrim (enu.refname);
   end

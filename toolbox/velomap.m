@@ -28,7 +28,9 @@
 % Options (names and words in any case):
 % @table @asis
 % @item @qcode{'title'}, @var{text}
-% title of the map (default none)
+% title of the map (default none; for velocities relative to a plate, as
+% @code{platefix} and @code{eulerpole}'s @code{residual} give them,
+% ``Velocities relative to'' the plate)
 % @item @qcode{'tool'}, @var{t}
 % @qcode{'auto'} (default: GMT if found), @qcode{'gmt'} or @qcode{'octave'}
 % @item @qcode{'scale'}, @var{s}
@@ -46,8 +48,10 @@
 % @end table
 %
 % With @code{enu.relative} true the legend says the velocities are
-% relative to the reference station; a text field @code{enu.plate} (such
-% as @qcode{'EURA'}) makes it say "relative to plate EURA".
+% relative to the reference station; for plate-fixed velocities (the
+% text field @code{enu.fixedto} that @code{platefix} and @code{eulerpole}'s
+% @code{residual} carry, such as @qcode{'EURA (ITRF2020-PMM)'}) it says
+% "relative to plate EURA (ITRF2020-PMM)".
 %
 % File names, station names and the title are used literally: no shell
 % ever sees them (GMT is run without one, reading every text from files),
@@ -87,6 +91,11 @@ function [tool, scale] = velomap (pngfile, enu, varargin)
     'positions', {zeros(0, 1), zeros(0, 1), cell(0, 1)}, ...
       {@check_positions, '{lat, lon, names}: two real vectors and a cell of names of one length'}};
   opt = parse_options ('velomap', args(2:end), spec);
+  % Velocities relative to a plate (platefix, eulerpole's residual) say
+  % which plate unless the caller titles the map.
+  if (isempty (opt.title) && isfield (enu, 'fixedto') && ischar (enu.fixedto))
+    opt.title = ['Velocities relative to ', enu.fixedto];
+  end
   if (isempty (enu.name))
     error ('velomap:empty', 'velomap: ENU holds no station with a velocity to draw');
   end
@@ -293,8 +302,8 @@ function write_legend (file, enu, L, ref, positions, ellipses)
     lines{end+1} = [at, ' c 0.16c - 0.8p,gray30 ', after, ' position only, no velocity'];
   end
   against = '';
-  if (isfield (enu, 'plate') && ischar (enu.plate) && ~isempty (strtrim (enu.plate)))
-    against = ['plate ', strtrim(enu.plate)];
+  if (isfield (enu, 'fixedto') && ischar (enu.fixedto) && ~isempty (strtrim (enu.fixedto)))
+    against = ['plate ', strtrim(enu.fixedto)];
   elseif (isfield (enu, 'relative') && isscalar (enu.relative) && enu.relative)
     against = strtrim (enu.refname);
   end

@@ -211,42 +211,32 @@ function enu = velsol2enu (sol, varargin)
 
   d = reshape (diag (enu.cov), 3, m)';
   cov_en = enu.cov(sub2ind (size (enu.cov), 3 * (1:m)' - 1, 3 * (1:m)' - 2));
-  % Eigenvalues of [var_e cov_en; cov_en var_n] in closed form; the major
-  % axis lies at 0.5 atan2 (2 cov_en, var_e - var_n) from east,
-  % counterclockwise.
-  mid = (d(:, 1) + d(:, 2)) / 2;
-  half = hypot ((d(:, 1) - d(:, 2)) / 2, cov_en);
-  lo = mid - half;
-  % A rotated variance of a positive semi-definite block can come out a
-  % few roundings below zero (a singular block, a reference station); that
-  % is zero.  Anything further below is a covariance that is not positive
-  % semi-definite: that station's deviations and ellipse are NaN, not
-  % zeros that look like a perfect measurement.  NaN stays NaN throughout
-  % (no max (x, 0), which would turn it into 0).
-  tol = 8 * eps * sum (abs (d), 2);
-  bad = any (d < -tol, 2) | lo < -tol;
-  d(d < 0) = 0;
-  lo(lo < 0) = 0;
+  s = ellipse_stats (d(:, 1), d(:, 2), cov_en, opt.confidence);
+  % A vertical variance a few roundings below zero is zero; further below,
+  % the covariance is not positive semi-definite: that station's values
+  % are NaN (as ellipse_stats makes them for the horizontal block), not
+  % zeros that look like a perfect measurement.  NaN stays NaN.
+  bad = s.bad | d(:, 3) < -8 * eps * sum (abs (d), 2);
   if (any (bad))
     warning ('velsol2enu:negativevariance', ...
              ['velsol2enu: the rotated covariance of %s has negative variances ', ...
               '(it is not positive semi-definite): standard deviations and ellipses set to NaN'], ...
              name_list (enu.name(bad)));
   end
-  k = sqrt (-2 * log1p (-opt.confidence));
-  enu.se = sqrt (d(:, 1));
-  enu.sn = sqrt (d(:, 2));
-  enu.su = sqrt (d(:, 3));
-  enu.rho_en = cov_en ./ (enu.se .* enu.sn);
-  enu.rho_en(enu.se == 0 | enu.sn == 0) = 0;
-  enu.smaj = k * sqrt (mid + half);
-  enu.smin = k * sqrt (lo);
-  enu.azim = mod (90 - atan2d (2 * cov_en, d(:, 1) - d(:, 2)) / 2, 180);
+  vu = d(:, 3);
+  vu(vu < 0) = 0;
+  enu.se = s.se;
+  enu.sn = s.sn;
+  enu.su = sqrt (vu);
+  enu.rho_en = s.rho_en;
+  enu.smaj = s.smaj;
+  enu.smin = s.smin;
+  enu.azim = s.azim;
   for f = {'se', 'sn', 'su', 'rho_en', 'smaj', 'smin', 'azim'}
     enu.(f{1})(bad) = NaN;
   end
   enu.confidence = opt.confidence;
-  enu.scale = k;
+  enu.scale = s.scale;
   enu.relative = relative;
 end
 
@@ -496,25 +486,6 @@ function R = enu_rotations (lat, lon)
   R(2, 1, :) = -sp .* cl; R(2, 2, :) = -sp .* sl; R(2, 3, :) = cp;
   R(3, 1, :) = cp .* cl;  R(3, 2, :) = cp .* sl;  R(3, 3, :) = sp;
 end
-
-% Sine and cosine of X degrees, to within an ulp or so everywhere: X is
-% first reduced (exactly) to the nearest multiple of 90 degrees, so that
-% near 180 degrees, say, the sine comes from the small remainder rather
-% than from sin (pi - tiny), which inherits the rounding of pi (several
-% ulps in sind and in sin (deg2rad (x)) alike).  Exact zeros and ones at
-% multiples of 90 degrees: the poles and the antimeridian.
-function [s, c] = sincosd (x)
-  q = round (x / 90);
-  r = (x - 90 * q) * (pi / 180);
-  sr = sin (r);
-  cr = cos (r);
-  q = mod (q, 4);
-  s = sr; c = cr;
-  s(q == 1) = cr(q == 1);  c(q == 1) = -sr(q == 1);
-  s(q == 2) = -sr(q == 2); c(q == 2) = -cr(q == 2);
-  s(q == 3) = -cr(q == 3); c(q == 3) = sr(q == 3);
-end
-
 %!shared snx, vs
 %! ## Five rows as readsinex returns them: site 7306 in two solutions, BBBB
 %! ## with a position only, CCCC with a velocity only.  VS: the three rows

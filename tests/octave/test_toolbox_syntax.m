@@ -64,7 +64,8 @@
 
 ## Help is Texinfo in % comments, rendered without markup.
 %!test
-%! for name = {"velsol2enu", "writevelo", "plotvelo", "velomap"}
+%! for name = {"velsol2enu", "writevelo", "plotvelo", "velomap", "readvelo", "eulerpole", ...
+%!             "platevel", "platefix", "platemodel"}
 %!   [~, format] = get_help_text (name{1});
 %!   assert (format, "texinfo");
 %!   out = evalc (["help ", name{1}]);
