@@ -58,9 +58,10 @@ velsol_core_LIBS := geomex_core
 
 # The SINEX reader: its blocks, the threaded matrix block, the site rows,
 # and the decompression of gzip (zlib) and Unix compress (libarchive).  The
-# Cholesky inverse of an INFO matrix calls LAPACK's dpotrf and dpotri,
-# which the host provides (Octave's and MATLAB's own LAPACK); the unit
-# tests and fuzzers link the system's.
+# Cholesky inverse of an INFO matrix (sinex/cholesky_inverse.cpp) calls
+# LAPACK's dpotrf and dpotri with the host's integer width, so each module
+# compiles it among its gateway's sources and takes the host's own LAPACK
+# (the unit tests and fuzzers link the system's).
 sinex_core_SOURCES := sinex/sinex_reader.cpp sinex/sinex_records.cpp \
                       sinex/matrix_block.cpp sinex/matrix_finish.cpp \
                       sinex/site_rows.cpp sinex/sinex_source.cpp \
@@ -81,6 +82,8 @@ enu_core_INCLUDE := enu
 #   M_OCT   sources of an Octave oct-file gateway (DEFUN_DLD): built for
 #           Octave as M.oct in place of the MEX file
 #   M_LIBS  the libraries above that it links
+#   M_MATLAB_LIBS  libraries of MATLAB's own that its MATLAB build links
+#           (found in MATLAB's folders; Octave provides the same symbols)
 # A module needs M_MEX, M_OCT or both.  Where it has both, the MEX gateway
 # is still built for Octave, as M.mex in <build>/mex-gateways/, so that it
 # compiles and can be tested without MATLAB.
@@ -98,9 +101,11 @@ readvelsol_OCT := velsol/readvelsol_octave.cpp
 readvelsol_MEX := velsol/readvelsol_mex.cpp
 readvelsol_LIBS := velsol_core
 
-readsinex_OCT := sinex/readsinex_octave.cpp
-readsinex_MEX := sinex/readsinex_mex.cpp
+readsinex_OCT := sinex/readsinex_octave.cpp sinex/cholesky_inverse.cpp
+readsinex_MEX := sinex/readsinex_mex.cpp sinex/cholesky_inverse.cpp
 readsinex_LIBS := sinex_core
+# MATLAB's own LAPACK (64-bit integers), which its modules link by name.
+readsinex_MATLAB_LIBS := mwlapack
 
 # --- The toolbox --------------------------------------------------------------
 # Functions written in the host's language, copied beside the modules

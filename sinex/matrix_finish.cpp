@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/run_parts.h"
-#include "sinex/lapack.h"
+#include "sinex/cholesky.h"
 #include "sinex/matrix_block.h"
 
 namespace geomex {
@@ -72,20 +72,15 @@ bool finishMatrix(double *m, const MatrixLayout &L, SinexMatrixType type,
       return true;
     }
     case SinexMatrixType::kInfo: {
-      const char uplo = L.lower ? 'U' : 'L';
-      const lapack_int order = static_cast<lapack_int>(n);
-      const lapack_int lda = std::max<lapack_int>(1, order);
-      lapack_int info = 0;
-      if (n > 0) dpotrf_(&uplo, &order, m, &lda, &info, 1);
+      // An L file is stored in the upper triangle (see matrix_block.h).
+      const long long info = choleskyInverse(m, n, L.lower);
       if (info > 0) {
         message = "the INFO matrix is not positive definite (Cholesky fails at estimate " +
-                  std::to_string(static_cast<long long>(info)) + ")";
+                  std::to_string(info) + ")";
         return false;
       }
-      if (n > 0 && info == 0) dpotri_(&uplo, &order, m, &lda, &info, 1);
-      if (info != 0) {
-        message = "the INFO matrix cannot be inverted (LAPACK code " +
-                  std::to_string(static_cast<long long>(info)) + ")";
+      if (info < 0) {
+        message = "the INFO matrix cannot be inverted (LAPACK code " + std::to_string(info) + ")";
         return false;
       }
       mirrorAll(m, L, threads, [](double v, std::size_t, std::size_t) { return v; }, same);

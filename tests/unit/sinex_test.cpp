@@ -18,7 +18,7 @@
 
 #include "core/xyz2llh.h"
 #include "same_bits.h"
-#include "sinex/lapack.h"
+#include "sinex/cholesky.h"
 #include "sinex/sinex.h"
 #include "sinex/sinex_source.h"
 
@@ -62,9 +62,7 @@ Solution makeSolution(int m, unsigned seed) {
       s.N[i + j * P] = std::stod(format("%.14E", v));  // as the file writes it
     }
   s.C = s.N;
-  lapack_int n = s.P, info = 0;
-  dpotrf_("L", &n, s.C.data(), &n, &info, 1);
-  dpotri_("L", &n, s.C.data(), &n, &info, 1);
+  EXPECT_EQ(choleskyInverse(s.C.data(), P, false), 0);
   for (std::size_t j = 0; j < P; ++j)
     for (std::size_t i = 0; i < j; ++i) s.C[i + j * P] = s.C[j + i * P];
   for (std::size_t k = 0; k < P; ++k) {
