@@ -87,6 +87,10 @@ bool SinexReader::readHeaderLine(const Line &line) {
   if (line.length < 5 || std::memcmp(line.text, "%=SNX", 5) != 0)
     return fail(sinex_id::kFormat, line.number,
                 "not a SINEX file: the first line does not start with %=SNX: " + quoted(line));
+  // Such a file is one long line to the reader, which would find no block.
+  if (holdsBareCr(line))
+    return fail(sinex_id::kFormat, line.number,
+                "the header line holds a carriage return: the file's lines end in CR alone");
   FieldFault field;
   if (readSinexHeader(line, contents_.header, field)) return true;
   RecordFault fault;

@@ -353,6 +353,8 @@ TEST(Sinex, Errors) {
   std::string notPositive =
       replaced("+SOLUTION/MATRIX_ESTIMATE L COVA", "+SOLUTION/MATRIX_ESTIMATE L INFO");
   notPositive[notPositive.find("     1     1") + 13] = '-';  // a negative first variance
+  std::string crOnly = good;
+  std::replace(crOnly.begin(), crOnly.end(), '\n', '\r');
   std::string tab = good;
   tab[tab.find("    12     1") + 13] = '\t';  // column 14, the first value's
   const struct {
@@ -365,6 +367,8 @@ TEST(Sinex, Errors) {
        "line 1: not a SINEX file: the first line does not start with %=SNX: \"%=SNY\""},
       {replaced("P 00012", "P 0x012"), sinex_id::kFormat,
        "line 1: %=SNX header record: estimate count (columns 61-65) is not a number: \"0x012\""},
+      {crOnly, sinex_id::kFormat, "line 1: the header line holds a carriage return: the file's "
+                                  "lines end in CR alone"},
       {replaced("P 00012", "P " + std::string(100, 'y')), sinex_id::kFormat,
        "estimate count (columns 61-134) is not a number: \"" + std::string(74, 'y') + "\""},
       {replaced("2.84277E-01", "2.8427OE-01"), sinex_id::kFormat,
