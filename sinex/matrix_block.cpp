@@ -340,10 +340,9 @@ MatrixRead readMatrixInOrder(LineStream &lines, const MatrixLayout &L, double *m
     if (!readSinexMatrixLine(line.text, line.length, values, field)) {
       RecordFault fault;
       describeBadField(line, kBlock, field, fault);
-      char text[1024];
-      formatFault(fault, name.c_str(), text, sizeof text);
+      message.assign(formatFault(fault, name.c_str(), nullptr, 0) + 1, '\0');
+      message.resize(formatFault(fault, name.c_str(), &message[0], message.size()));
       id = sinex_id::kFormat;
-      message = text;
       return MatrixRead::kFault;
     }
     int32_t column = 0;
