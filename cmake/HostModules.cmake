@@ -1,7 +1,7 @@
 # Builds host extension modules for every host found.
 #
 #   add_host_module(NAME <name> [MEX <src>...] [OCT <src>...] [LINK <lib>...]
-#                   [SUBDIR <dir>])
+#                   [MATLAB_LINK <name>...] [SUBDIR <dir>])
 #
 # MEX: the sources of a MEX gateway (mexFunction); OCT: those of an Octave
 # oct-file gateway (DEFUN_DLD).  CMakeLists.txt calls this for each module of
@@ -16,6 +16,8 @@
 # MATLAB.
 # MATLAB: where FindMatlab finds an installation, MEX is also built with
 # matlab_add_mex into ${MATLAB_MEX_OUTPUT_DIR}.  MATLAB is never required.
+# MATLAB_LINK names libraries of MATLAB's own (mwlapack) that the MATLAB
+# build links, found in MATLAB's folders.
 # SUBDIR puts the module into that folder below the output folders (the
 # toolbox's compiled helpers go to private/).
 #
@@ -111,7 +113,7 @@ function(_add_help_header name out_dir)
 endfunction()
 
 function(add_host_module)
-  cmake_parse_arguments(M "" "NAME;SUBDIR" "MEX;OCT;LINK" ${ARGN})
+  cmake_parse_arguments(M "" "NAME;SUBDIR" "MEX;OCT;LINK;MATLAB_LINK" ${ARGN})
   set(out "${MEX_OUTPUT_DIR}")
   set(gateway_out "${MEX_GATEWAY_OUTPUT_DIR}")
   set(matlab_out "${MATLAB_MEX_OUTPUT_DIR}")
@@ -151,8 +153,20 @@ function(add_host_module)
     endif()
   endif()
   if(Matlab_FOUND AND M_MEX)
+    set(matlab_libs "")
+    foreach(lib IN LISTS M_MATLAB_LINK)
+      find_library(GEOMEX_MATLAB_${lib} NAMES ${lib} lib${lib}
+                   PATHS "${Matlab_ROOT_DIR}/bin/glnxa64" "${Matlab_ROOT_DIR}/bin/maci64"
+                         "${Matlab_ROOT_DIR}/bin/maca64"
+                         "${Matlab_ROOT_DIR}/extern/lib/win64/microsoft"
+                   NO_DEFAULT_PATH)
+      if(NOT GEOMEX_MATLAB_${lib})
+        message(FATAL_ERROR "${M_NAME}: MATLAB's ${lib} library not found under ${Matlab_ROOT_DIR}")
+      endif()
+      list(APPEND matlab_libs "${GEOMEX_MATLAB_${lib}}")
+    endforeach()
     matlab_add_mex(NAME ${M_NAME}_matlab SRC ${M_MEX}
-                   OUTPUT_NAME ${M_NAME} LINK_TO ${M_LINK} ${GEOMEX_MATLAB_API})
+                   OUTPUT_NAME ${M_NAME} LINK_TO ${M_LINK} ${matlab_libs} ${GEOMEX_MATLAB_API})
     target_include_directories(${M_NAME}_matlab PRIVATE "${GEOMEX_INCLUDE_DIR}")
     # A MEX file is a LIBRARY artifact on Linux and macOS, a RUNTIME one
     # (a DLL) on Windows.

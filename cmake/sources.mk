@@ -30,10 +30,12 @@ GEOMEX_INCLUDE := .
 # fuzzers and benchmarks.  For each library L:
 #   L_SOURCES   its .cpp files
 #   L_LIBS      the libraries it uses in turn
+#   L_SYSTEM_LIBS  system libraries it links, by their linker names (-lNAME;
+#               CMakeLists.txt finds each through its find_package module)
 GEOMEX_LIBRARIES := geomex_core ellipse_core reader_core velsol_core enu_core \
-                    gateway_core
+                    gateway_core sinex_core
 # Libraries that start threads (they need the platform's thread library).
-GEOMEX_THREADED_LIBRARIES := velsol_core enu_core
+GEOMEX_THREADED_LIBRARIES := velsol_core enu_core sinex_core
 
 # The shared core: opening files, record reading, number conversion and the
 # geodetic conversion, used by every reader front end.
@@ -52,6 +54,19 @@ reader_core_LIBS := geomex_core
 # section.
 velsol_core_SOURCES := velsol/velsol.cpp velsol/correlations.cpp
 velsol_core_LIBS := geomex_core
+
+# The SINEX reader: its blocks, the threaded matrix block, the site rows,
+# and the decompression of gzip (zlib) and Unix compress (libarchive).  The
+# Cholesky inverse of an INFO matrix (sinex/cholesky_inverse.cpp) calls
+# LAPACK's dpotrf and dpotri with the host's integer width, so each module
+# compiles it among its gateway's sources and takes the host's own LAPACK
+# (the unit tests and fuzzers link the system's).
+sinex_core_SOURCES := sinex/sinex_reader.cpp sinex/sinex_records.cpp \
+                      sinex/matrix_block.cpp sinex/matrix_finish.cpp \
+                      sinex/site_rows.cpp sinex/sinex_source.cpp \
+                      sinex/gzip_decoder.cpp sinex/compress_decoder.cpp
+sinex_core_LIBS := geomex_core
+sinex_core_SYSTEM_LIBS := archive z
 
 # The block-wise covariance rotation behind velsol2enu.
 enu_core_SOURCES := enu/rotate_covariance.cpp enu/rotate_request.cpp
@@ -72,10 +87,12 @@ gateway_core_LIBS := geomex_core
 #   M_OCT   sources of an Octave oct-file gateway (DEFUN_DLD): built for
 #           Octave as M.oct in place of the MEX file
 #   M_LIBS  the libraries above that it links
+#   M_MATLAB_LIBS  libraries of MATLAB's own that its MATLAB build links
+#           (found in MATLAB's folders; Octave provides the same symbols)
 # A module needs M_MEX, M_OCT or both.  Where it has both, the MEX gateway
 # is still built for Octave, as M.mex in <build>/mex-gateways/, so that it
 # compiles and can be tested without MATLAB.
-GEOMEX_MODULES := brisol tosqumg readvelsol
+GEOMEX_MODULES := brisol tosqumg readvelsol readsinex
 
 brisol_MEX := ellipse/brisol_gateway.cpp
 brisol_LIBS := ellipse_core
@@ -88,6 +105,12 @@ tosqumg_LIBS := reader_core
 readvelsol_OCT := velsol/readvelsol_octave.cpp
 readvelsol_MEX := velsol/readvelsol_mex.cpp
 readvelsol_LIBS := velsol_core gateway_core
+
+readsinex_OCT := sinex/readsinex_octave.cpp sinex/cholesky_inverse.cpp
+readsinex_MEX := sinex/readsinex_mex.cpp sinex/cholesky_inverse.cpp
+readsinex_LIBS := sinex_core gateway_core
+# MATLAB's own LAPACK (64-bit integers), which its modules link by name.
+readsinex_MATLAB_LIBS := mwlapack
 
 # --- The toolbox --------------------------------------------------------------
 # Functions written in the host's language, copied beside the modules

@@ -20,6 +20,7 @@
 #include <cstring>
 #include <new>
 
+#include "core/largearea.h"
 #include "host/gateway_request.h"
 #include "host/mexgate.h"
 
@@ -51,6 +52,21 @@ inline void reserveHostCopy(std::size_t bytes) {
 #else
   (void)bytes;
 #endif
+}
+
+// An n x n double matrix whose elements are left for the reader to write.
+// Both hosts end the call with their own error, without the command's
+// identifier, when they cannot allocate an array; so its room is tried with
+// the C library first, and a shortage is std::bad_alloc.
+inline mxArray *uninitializedSquare(std::size_t n) {
+  const std::size_t bytes = sizeof(double) * n * n;
+  void *room = std::malloc(bytes ? bytes : 1);  // never touched
+  if (!room) throw std::bad_alloc();
+  std::free(room);
+  mxArray *a = mxCreateUninitNumericMatrix(n, n, mxDOUBLE_CLASS, mxREAL);
+  if (!a) throw std::bad_alloc();
+  adviseLargeArea(mxGetPr(a), bytes);
+  return a;
 }
 
 // The kept error: static, so that it outlives the call's frame and keeping

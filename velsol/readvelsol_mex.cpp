@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "core/largearea.h"
 #include "host/mexrequest.h"
 #include "velsol/readvelsol_command.h"
 #include "velsol/velsol.h"
@@ -58,10 +57,8 @@ void readSolution(GatewayRequest &request, mxArray *&sol,
     mxSetField(sol, 0, "vel", vel);
     mxArray *sigma = mxCreateDoubleMatrix(G, 3, mxREAL);
     mxSetField(sol, 0, "sigma", sigma);
-    mxArray *cov = mxCreateUninitNumericMatrix(P, P, mxDOUBLE_CLASS, mxREAL);
-    if (!cov) throw std::bad_alloc();
+    mxArray *cov = uninitializedSquare(P);
     mxSetField(sol, 0, "cov", cov);
-    adviseLargeArea(mxGetPr(cov), sizeof(double) * P * P);
     VelsolAreas areas{station.data(), mxGetPr(xyz), mxGetPr(llh), site.data(),
                       mxGetPr(vel),   mxGetPr(sigma), mxGetPr(cov)};
     ok = reader.readBody(header, areas, readerThreads());

@@ -1,13 +1,11 @@
 // Octave-native gateway of readvelsol: fills Octave's own arrays in place,
 // so a 9999 x 9999 covariance is written once and never copied (Octave
 // copies the results of a MEX file when the call returns).
-#include <cstddef>
-#include <memory>
 #include <new>
 #include <string>
 #include <vector>
 
-#include "core/largearea.h"
+#include "host/octarrays.h"
 #include "host/octrequest.h"
 #include "readvelsol_help.h"  // generated from help/readvelsol.m
 #include "velsol/readvelsol_command.h"
@@ -22,19 +20,6 @@ Cell names(const std::vector<char> &text, octave_idx_type count) {
   for (octave_idx_type k = 0; k < count; ++k)
     cell(k) = octave_value(std::string(text.data() + k * kNameLength, kNameLength));
   return cell;
-}
-
-// A P x P matrix whose elements are left for the reader to write: Octave's
-// own constructors would zero every page first.
-NDArray uninitializedSquare(octave_idx_type P) {
-  const std::size_t bytes = sizeof(double) * static_cast<std::size_t>(P) * P;
-  // Given back if Octave cannot take it over.
-  std::unique_ptr<void, void (*)(void *)> data(::operator new(bytes),
-                                               [](void *p) { ::operator delete(p); });
-  adviseLargeArea(data.get(), bytes);
-  NDArray square(Array<double>(static_cast<double *>(data.get()), dim_vector(P, P)));
-  data.release();  // Octave's array owns it now
-  return square;
 }
 
 }  // namespace

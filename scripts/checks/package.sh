@@ -42,6 +42,32 @@ function [C, file] = inputs (work)
   C(sub2ind (size (C), 2:2:2*k, 2:2:2*k)) = s22;
   C(sub2ind (size (C), 2:2:2*k, 1:2:2*k)) = s21;
 
+  ## readsinex: 20 sites with position and velocity, a full L COVA matrix.
+  snx = fullfile (work, "solution.snx");
+  if (! exist (snx, "file"))
+    P = 120;
+    A = rand (P) - 0.5;
+    M = 1e-6 * (A * A' + P * eye (P));
+    types = {"STAX", "STAY", "STAZ", "VELX", "VELY", "VELZ"};
+    fid = fopen (snx, "w");
+    fprintf (fid, "%%=SNX 2.02 TST 24:100:00000 TST 20:001:00000 24:001:00000 P %05d 2 S\n", P);
+    fprintf (fid, "+SOLUTION/ESTIMATE\n");
+    for k = 1:P
+      fprintf (fid, " %5d %-6s S%03d  A    1 22:001:00000 m    2 %21.14E %11.5E\n", k,
+               types{mod(k-1, 6)+1}, floor ((k-1) / 6), 4e6 * rand (), sqrt (M(k, k)));
+    endfor
+    fprintf (fid, "-SOLUTION/ESTIMATE\n+SOLUTION/MATRIX_ESTIMATE L COVA\n");
+    for r = 1:P
+      for c = 1:3:r
+        fprintf (fid, " %5d %5d", r, c);
+        fprintf (fid, " %21.14E", M(r, c:min(r, c+2)));
+        fprintf (fid, "\n");
+      endfor
+    endfor
+    fprintf (fid, "-SOLUTION/MATRIX_ESTIMATE L COVA\n%%ENDSNX\n");
+    fclose (fid);
+  endif
+
   ## tosqumg: 60 stations with parameters, the reference station 23rd,
   ## one more station record without parameters.
   file = fullfile (work, "solution.txt");
@@ -86,8 +112,9 @@ if [ -f "$build/mex/brisol.mex" ] && [ -f "$build/mex/tosqumg.mex" ]; then
     sol = readvelsol (file);
     enu = velsol2enu (sol);
     enucov = enu.cov;
+    snx = readsinex (fullfile ('$work', 'solution.snx'));
     save ('-binary', '$work/reference.bin', 'smaj', 'smin', 'azim', 'vel', 'outcov', 'nvec', 'llh', ...
-          'sol', 'enucov');
+          'sol', 'enucov', 'snx');
   "; then
     have_reference=1
   else
@@ -153,7 +180,7 @@ printf ("installed %s %s in %s\n", list{1}.name, list{1}.version, list{1}.dir);
 pkg load geodesy-mex
 
 ## Calls and help both come from the installed architecture folder.
-for name = {"brisol", "tosqumg", "readvelsol"}
+for name = {"brisol", "tosqumg", "readvelsol", "readsinex"}
   name = name{1};
   file = which (name);
   ok = exist (name) == 3 && strncmp (file, fullfile (work, "arch"), numel (fullfile (work, "arch")));
@@ -205,6 +232,9 @@ if (have_reference)
   [passed, failed] = tally (ok, "readvelsol equals the CMake build's", passed, failed);
   ok = isequal (typecast (enu.cov(:), "uint64"), typecast (ref.enucov(:), "uint64"));
   [passed, failed] = tally (ok, "velsol2enu's covariance equals the CMake build's bit for bit", passed, failed);
+  snx = readsinex (fullfile (work, "solution.snx"));
+  ok = isequaln (snx, ref.snx) && isequal (typecast (snx.matrix(:), "uint64"), typecast (ref.snx.matrix(:), "uint64"));
+  [passed, failed] = tally (ok, "readsinex equals the CMake build's bit for bit", passed, failed);
   printf ("compared with the CMake build: %d ellipses, %d stations\n", numel (smaj), nvec);
 endif
 
@@ -217,9 +247,9 @@ ok = isempty (pkg ("list")) && ! exist (list{1}.dir, "dir");
 ## The modules and help files that cmake --install put in a prefix folder.
 if (! isempty (installed))
   addpath (installed);
-  for name = {"brisol", "tosqumg", "readvelsol"}
+  for name = {"brisol", "tosqumg", "readvelsol", "readsinex"}
     name = name{1};
-    if (strcmp (name, "readvelsol"))
+    if (any (strcmp (name, {"readvelsol", "readsinex"})))
       ext = "oct";
     else
       ext = mexext ();
