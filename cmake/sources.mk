@@ -88,7 +88,7 @@ readvelsol_LIBS := velsol_core
 # like modules (M_OCT, M_MEX, M_LIBS) but into private/, without help texts
 # or an INDEX line.
 GEOMEX_TOOLBOX := toolbox/velsol2enu.m toolbox/writevelo.m toolbox/plotvelo.m \
-                  toolbox/velomap.m
+                  toolbox/velomap.m toolbox/writesinex.m
 GEOMEX_TOOLBOX_PRIVATE := toolbox/private/check_enu.m toolbox/private/enurotate_ref.m \
                           toolbox/private/parse_options.m \
                           toolbox/private/strings_to_chars.m
