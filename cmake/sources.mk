@@ -26,16 +26,20 @@
 #   L_SOURCES   its .cpp files
 #   L_INCLUDE   the folder its users include its headers from
 #   L_LIBS      the libraries it uses in turn
-GEOMEX_LIBRARIES := geomex_core ellipse_core reader_core velsol_core enu_core
+#   L_SYSTEM_LIBS  system libraries it links, by their linker names (-lNAME;
+#               CMakeLists.txt finds each through its find_package module)
+GEOMEX_LIBRARIES := geomex_core ellipse_core reader_core velsol_core enu_core \
+                    sinex_core
 # Libraries that start threads (they need the platform's thread library).
-GEOMEX_THREADED_LIBRARIES := velsol_core enu_core
+GEOMEX_THREADED_LIBRARIES := velsol_core enu_core sinex_core
 
 # The shared core: file loading, record reading, number conversion and the
 # geodetic conversion, used by every reader front end.
 geomex_core_SOURCES := core/fields.cpp core/records.cpp core/sections.cpp \
                        core/xyz2llh.cpp core/fileload.cpp core/bytesource.cpp \
                        core/linestream.cpp
-geomex_core_INCLUDE := core
+# New code includes headers by their path from the top ("core/lines.h").
+geomex_core_INCLUDE := core .
 
 # The ellipse routine of brisol.
 ellipse_core_SOURCES := ellipse/brisol.cpp
@@ -52,6 +56,19 @@ velsol_core_SOURCES := velsol/velsol.cpp velsol/correlations.cpp
 velsol_core_INCLUDE := velsol
 velsol_core_LIBS := geomex_core
 
+# The SINEX reader: its blocks, the threaded matrix block, the site rows,
+# and the decompression of gzip (zlib) and Unix compress (libarchive).  The
+# Cholesky inverse of an INFO matrix calls LAPACK's dpotrf and dpotri,
+# which the host provides (Octave's and MATLAB's own LAPACK); the unit
+# tests and fuzzers link the system's.
+sinex_core_SOURCES := sinex/sinex_reader.cpp sinex/sinex_records.cpp \
+                      sinex/matrix_block.cpp sinex/matrix_finish.cpp \
+                      sinex/site_rows.cpp sinex/sinex_source.cpp \
+                      sinex/gzip_decoder.cpp sinex/compress_decoder.cpp
+sinex_core_INCLUDE := .
+sinex_core_LIBS := geomex_core
+sinex_core_SYSTEM_LIBS := archive z
+
 # The block-wise covariance rotation behind velsol2enu.
 enu_core_SOURCES := enu/rotate_covariance.cpp enu/rotate_request.cpp
 enu_core_INCLUDE := enu
@@ -67,7 +84,7 @@ enu_core_INCLUDE := enu
 # A module needs M_MEX, M_OCT or both.  Where it has both, the MEX gateway
 # is still built for Octave, as M.mex in <build>/mex-gateways/, so that it
 # compiles and can be tested without MATLAB.
-GEOMEX_MODULES := brisol tosqumg readvelsol
+GEOMEX_MODULES := brisol tosqumg readvelsol readsinex
 
 brisol_MEX := ellipse/brisol_gateway.cpp
 brisol_LIBS := ellipse_core
@@ -80,6 +97,10 @@ tosqumg_LIBS := reader_core
 readvelsol_OCT := velsol/readvelsol_octave.cpp
 readvelsol_MEX := velsol/readvelsol_mex.cpp
 readvelsol_LIBS := velsol_core
+
+readsinex_OCT := sinex/readsinex_octave.cpp
+readsinex_MEX := sinex/readsinex_mex.cpp
+readsinex_LIBS := sinex_core
 
 # --- The toolbox --------------------------------------------------------------
 # Functions written in the host's language, copied beside the modules

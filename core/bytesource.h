@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <atomic>
 #include <mutex>
+#include <cstring>
+#include <string>
 
 #include "fileload.h"
 
@@ -23,6 +25,9 @@ class ByteSource {
   // The size the source had when it was opened.
   virtual uint64_t size() const noexcept = 0;
   virtual int error() const noexcept { return 0; }
+  // Why the last read failed, in words (a decompressing source says more
+  // than an errno value can).
+  virtual std::string errorText() const { return std::strerror(error()); }
 };
 
 class MemorySource final : public ByteSource {

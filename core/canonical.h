@@ -72,15 +72,21 @@ constexpr int kCanonicalFraction = 15;
 constexpr int kExponentChars = 4;
 constexpr int kCanonicalMinWidth = 2 + kCanonicalFraction + kExponentChars;  // 21
 
-// The layout Fortran and C programs write for E22.15 and E21.15: blanks, an
-// optional sign, one digit, a point, fifteen digits, then E or D, a sign and
-// two digits.  Nearly every field of a solution file has it, so it is
+// The layout Fortran and C programs write for Ew.d: blanks, an optional
+// sign, one digit, a point, d (kFraction) digits, then E or D, a sign and
+// two digits.  Nearly every field of a solution file has it (E22.15 and
+// E21.15 of the fixed-column format, E21.14 of a SINEX matrix), so it is
 // checked first; false sends the field to the general scanner.
-inline bool parseCanonicalE15(const char *field, int width, double &out) {
-  constexpr int kFraction = kCanonicalFraction;
+template <int kFraction>
+inline bool parseCanonicalE(const char *field, int width, double &out) {
   // The fraction's digits come in two loads: kChunkChars, then the rest.
-  constexpr unsigned kSecondChunkDigits = kFraction - kChunkChars;  // 7
-  if (width < kCanonicalMinWidth || width > kMaxRealFieldWidth) return false;
+  static_assert(kFraction > static_cast<int>(kChunkChars) && kFraction < 2 * static_cast<int>(kChunkChars),
+                "the fraction takes one whole chunk and part of a second");
+  static_assert(kFraction + 1 < std::numeric_limits<uint64_t>::digits10,
+                "the significand fits an integer");
+  constexpr unsigned kSecondChunkDigits = kFraction - kChunkChars;
+  constexpr int kMinWidth = 2 + kFraction + kExponentChars;
+  if (width < kMinWidth || width > kMaxRealFieldWidth) return false;
   const char *exp = field + width - kExponentChars;
   const char *frac = exp - kFraction;
   const char *lead = frac - 2;  // the leading digit, then the point
@@ -98,7 +104,8 @@ inline bool parseCanonicalE15(const char *field, int width, double &out) {
   for (const char *p = field; p < blanksEnd; ++p)
     if (*p != ' ') return false;
 
-  // Fifteen digits: eight, then seven (the eighth byte loaded is the E).
+  // Eight digits, then the rest (the bytes loaded after them are the E and
+  // what follows it).
   const uint64_t c1 = load8(frac), c2 = load8(frac + kChunkChars);
   if (leadingDigits(c1) != kChunkChars || leadingDigits(c2) != kSecondChunkDigits) return false;
   constexpr uint64_t kLeadWeight = pow10u(kFraction);
@@ -117,6 +124,11 @@ inline bool parseCanonicalE15(const char *field, int width, double &out) {
   }
   out = negative ? -magnitude : magnitude;
   return true;
+}
+
+// E22.15 and E21.15, the fields of the fixed-column format.
+inline bool parseCanonicalE15(const char *field, int width, double &out) {
+  return parseCanonicalE<kCanonicalFraction>(field, width, out);
 }
 
 }  // namespace geomex

@@ -17,6 +17,11 @@ command -v octave-cli >/dev/null 2>&1 || missing+=(octave)
 command -v mkoctfile >/dev/null 2>&1 || missing+=(liboctave-dev)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
 [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
+# readsinex: gzip through zlib, Unix compress through libarchive; the unit
+# tests link LAPACK (the modules use the host's).
+[ -f /usr/include/zlib.h ] || missing+=(zlib1g-dev)
+[ -f /usr/include/archive.h ] || missing+=(libarchive-dev)
+ls /usr/lib/*/liblapack.so >/dev/null 2>&1 || missing+=(liblapack-dev)
 for extra in ${GEOMEX_EXTRA_PACKAGES:-}; do
   dpkg -s "$extra" >/dev/null 2>&1 || missing+=("$extra")
 done
