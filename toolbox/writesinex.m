@@ -169,12 +169,12 @@ function snx = from_readvelsol (sol, opt)
   nogroup = sortrows ([last(nogroup), nogroup]);    % in record order
   nogroup = nogroup(:, 2);
   rowname = [all_names(gat); names(nogroup)];
-  rows.code = [all_codes(gat); names_code(nogroup)];
-  rows.point = repmat ({'A'}, numel (rowname), 1);
-  rows.soln = cellfun (@(k) sprintf ('%d', k), num2cell ([soln; ones(numel (nogroup), 1)]), ...
+  sites.code = [all_codes(gat); names_code(nogroup)];
+  sites.point = repmat ({'A'}, numel (rowname), 1);
+  sites.soln = cellfun (@(k) sprintf ('%d', k), num2cell ([soln; ones(numel (nogroup), 1)]), ...
                        'UniformOutput', false);
-  rows.domes = repmat ({''}, numel (rowname), 1);
-  rows.description = cellfun (@strtrim, rowname, 'UniformOutput', false);
+  sites.domes = repmat ({''}, numel (rowname), 1);
+  sites.description = cellfun (@strtrim, rowname, 'UniformOutput', false);
   grouprecord = zeros (m, 1);
   grouprecord(found) = last(at(found));
   record = [grouprecord; last(nogroup)];
@@ -187,10 +187,10 @@ function snx = from_readvelsol (sol, opt)
     xyz(haspos, :) = llh_to_xyz (sol.llh(record(haspos), 1:3));
   end
   llh(haspos, :) = sol.llh(record(haspos), 1:3);
-  rows.llh = llh;
+  sites.llh = llh;
   nr = numel (rowname);
-  rows.valid = repmat ([opt.epoch, opt.epoch], nr, 1);
-  rows.mean = repmat (opt.epoch, nr, 1);
+  sites.valid = repmat ([opt.epoch, opt.epoch], nr, 1);
+  sites.mean = repmat (opt.epoch, nr, 1);
   vel = [sol.vel; NaN(numel (nogroup), 3)];
 
   [est, rowof] = estimates_of (haspos, (1:nr)' <= m);
@@ -207,7 +207,7 @@ function snx = from_readvelsol (sol, opt)
   variance = diag (sol.cov);
   est.sigma(~ispos) = sqrt (variance(vmap(~ispos)));
   est.constraint = 2 * ~ispos;        % positions fixed: zero sigma
-  snx.rows = rows;
+  snx.sites = sites;
   snx.est = est;
   snx.sources = {struct('S', sol.cov, 'map', vmap)};
   snx.technique = 'P';
@@ -221,14 +221,14 @@ end
 
 function snx = from_readsinex (sol, opt)
   nr = numel (sol.station);
-  rows.code = sol.station(:);
-  rows.point = sol.point(:);
-  rows.soln = sol.soln(:);
-  rows.domes = field_or (sol, 'domes', repmat ({''}, nr, 1));
-  rows.description = field_or (sol, 'description', repmat ({''}, nr, 1));
-  rows.llh = sol.llh;
-  rows.valid = field_or (sol, 'valid', NaN (nr, 6));
-  rows.mean = sol.epoch;
+  sites.code = sol.station(:);
+  sites.point = sol.point(:);
+  sites.soln = sol.soln(:);
+  sites.domes = field_or (sol, 'domes', repmat ({''}, nr, 1));
+  sites.description = field_or (sol, 'description', repmat ({''}, nr, 1));
+  sites.llh = sol.llh;
+  sites.valid = field_or (sol, 'valid', NaN (nr, 6));
+  sites.mean = sol.epoch;
   haspos = all (isfinite (sol.xyz), 2);
   hasvel = all (isfinite (sol.vel), 2);
   [est, rowof] = estimates_of (haspos, hasvel);
@@ -246,7 +246,7 @@ function snx = from_readsinex (sol, opt)
   types = {'STAX', 'STAY', 'STAZ', 'VELX', 'VELY', 'VELZ'};
   e = sol.estimate;
   key = @(site, point, soln, type) strcat (site, '|', point, '|', soln, '|', type);
-  [known, line] = ismember (key (rows.code(rowof), rows.point(rowof), rows.soln(rowof), ...
+  [known, line] = ismember (key (sites.code(rowof), sites.point(rowof), sites.soln(rowof), ...
                                  reshape (types(est.type), [], 1)), ...
                             key (e.site(:), e.point(:), e.soln(:), e.type(:)));
   est.epoch = repmat (sol.epoch(1, :), k, 1);
@@ -260,9 +260,10 @@ function snx = from_readsinex (sol, opt)
   % Estimates without a line of their own (a struct the user built) take
   % their row's epoch.
   noepoch = any (~isfinite (est.epoch), 2);
-  est.epoch(noepoch, :) = rows.mean(rowof(noepoch), :);
+  est.epoch(noepoch, :) = sites.mean(rowof(noepoch), :);
   if (~isempty (sol.matrix) && all (known))
-    snx.sources = {struct('S', sol.matrix, 'map', e.index(line))};
+    number = e.('index');    % the estimates' own numbers, the matrix's order
+    snx.sources = {struct('S', sol.matrix, 'map', number(line))};
   else
     pmap = zeros (k, 1);
     vmap = zeros (k, 1);
@@ -270,7 +271,7 @@ function snx = from_readsinex (sol, opt)
     vmap(~ispos) = 3 * (rowof(~ispos) - 1) + comp(~ispos);
     snx.sources = {struct('S', sol.poscov, 'map', pmap), struct('S', sol.cov, 'map', vmap)};
   end
-  snx.rows = rows;
+  snx.sites = sites;
   snx.est = est;
   snx.technique = pick (char (field_or (sol, 'technique', '')), 'P');
   snx.agency = pick (opt.agency, pick (char (field_or (sol, 'agency', '')), '---'));
@@ -281,7 +282,7 @@ function snx = from_readsinex (sol, opt)
   snx.input = 'SINEX solution (readsinex)';
 end
 
-% The estimates of the rows in row order: STAX..STAZ where a row has a
+% The estimates of the sites in row order: STAX..STAZ where a row has a
 % position, VELX..VELZ where it has a velocity.  TYPE 1..6, ROWOF the row.
 function [est, rowof] = estimates_of (haspos, hasvel)
   nr = numel (haspos);
@@ -407,9 +408,9 @@ function reason = system_reason (fid, octave, seek)
 end
 
 function text = head_text (snx, k)
-  rows = snx.rows;
+  sites = snx.sites;
   est = snx.est;
-  nr = numel (rows.code);
+  nr = numel (sites.code);
   constraint = max ([est.constraint(isfinite (est.constraint)); 0]);
   now_t = clock ();
   doy = floor (datenum (now_t) - datenum (now_t(1), 1, 0));
@@ -426,32 +427,32 @@ function text = head_text (snx, k)
                              ' INPUT              %s\n', ...
                              '-FILE/REFERENCE\n'], snx.input);
   % SITE/ID: one line per site and point code (its first row).
-  [~, first] = unique (strcat (rows.code, '|', rows.point), 'first');
+  [~, first] = unique (strcat (sites.code, '|', sites.point), 'first');
   first = sort (first);
-  lon = mod (rows.llh(first, 2), 360);
+  lon = mod (sites.llh(first, 2), 360);
   parts{end + 1} = ['+SITE/ID', char(10), ...
                     '*CODE PT __DOMES__ T _STATION DESCRIPTION__ APPROX_LON_ APPROX_LAT_ _APP_H_', ...
                     char(10)];
-  desc = cellfun (@(d) first_chars (d, 22), rows.description(first), 'UniformOutput', false);
-  heights = rows.llh(first, 3);
+  desc = cellfun (@(d) first_chars (d, 22), sites.description(first), 'UniformOutput', false);
+  heights = sites.llh(first, 3);
   heights(~isfinite (heights)) = 0;
-  data = [rows.code(first), rows.point(first), ...
-          cellfun(@(d) first_chars (d, 9), rows.domes(first), 'UniformOutput', false), ...
+  data = [sites.code(first), sites.point(first), ...
+          cellfun(@(d) first_chars (d, 9), sites.domes(first), 'UniformOutput', false), ...
           repmat({snx.technique(1)}, numel (first), 1), desc, ...
-          cellstr(angles_text (lon)), cellstr(angles_text (rows.llh(first, 1))), ...
+          cellstr(angles_text (lon)), cellstr(angles_text (sites.llh(first, 1))), ...
           num2cell(heights)]';
   parts{end + 1} = sprintf (' %-4s %2s %-9s %s %-22s %s %s %7.1f\n', data{:});
   parts{end + 1} = sprintf ('-SITE/ID\n');
-  % SOLUTION/EPOCHS: the rows with a validity window.
-  valid = all (isfinite (rows.valid), 2);
-  mean_epoch = rows.mean;
+  % SOLUTION/EPOCHS: the sites with a validity window.
+  valid = all (isfinite (sites.valid), 2);
+  mean_epoch = sites.mean;
   mean_epoch(any (~isfinite (mean_epoch), 2), :) = 0;
   parts{end + 1} = sprintf ('+SOLUTION/EPOCHS\n*CODE PT SOLN T _DATA_START_ __DATA_END__ _MEAN_EPOCH_\n');
   if (any (valid))
-    data = [rows.code(valid), rows.point(valid), rows.soln(valid), ...
+    data = [sites.code(valid), sites.point(valid), sites.soln(valid), ...
             repmat({snx.technique(1)}, nnz (valid), 1), ...
-            cellstr(times_text (rows.valid(valid, 1:3))), ...
-            cellstr(times_text (rows.valid(valid, 4:6))), ...
+            cellstr(times_text (sites.valid(valid, 1:3))), ...
+            cellstr(times_text (sites.valid(valid, 4:6))), ...
             cellstr(times_text (mean_epoch(valid, :)))]';
     parts{end + 1} = sprintf (' %-4s %2s %4s %s %s %s %s\n', data{:});
   end
@@ -467,8 +468,8 @@ function text = head_text (snx, k)
   cons = repmat ({' '}, k, 1);
   ok = isfinite (est.constraint);
   cons(ok) = cellfun (@(c) sprintf ('%d', c), num2cell (est.constraint(ok)), 'UniformOutput', false);
-  data = [num2cell((1:k)'), reshape(types(est.type), [], 1), rows.code(rowof), ...
-          rows.point(rowof), rows.soln(rowof), cellstr(times_text (est.epoch)), ...
+  data = [num2cell((1:k)'), reshape(types(est.type), [], 1), sites.code(rowof), ...
+          sites.point(rowof), sites.soln(rowof), cellstr(times_text (est.epoch)), ...
           reshape(units(est.type), [], 1), cons, num2cell(est.value), num2cell(est.sigma)]';
   parts{end + 1} = sprintf (['+SOLUTION/ESTIMATE\n', ...
                              '*INDEX TYPE__ CODE PT SOLN _REF_EPOCH__ UNIT S ', ...
@@ -484,7 +485,7 @@ function text = matrix_head ()
                    '____PARA2+2__________\n']);
 end
 
-% The lower triangle, rows in order, in chunks of rows of about 4 million
+% The lower triangle, sites in order, in chunks of sites of about 4 million
 % elements: each row's columns in threes from column 1 (estimates come in
 % threes, so a three never mixes two parameters' blocks), a line for each
 % three with a nonzero element, the last three of a row cut at the
@@ -500,7 +501,7 @@ function write_matrix (fid, snx, filename, octave)
   first = 1;
   while (first <= k)
     last = min (k, first + max (3, floor (4e6 / k)) - 1);
-    last = min (k, last + mod (3 - mod (last, 3), 3));   % whole threes of rows
+    last = min (k, last + mod (3 - mod (last, 3), 3));   % whole threes of sites
     nrow = last - first + 1;
     ncol = last + mod (3 - mod (last, 3), 3);
     D = zeros (nrow, ncol);
