@@ -249,8 +249,7 @@ function snx = from_readsinex (sol, opt)
   [known, line] = ismember (key (sites.code(rowof), sites.point(rowof), sites.soln(rowof), ...
                                  reshape (types(est.type), [], 1)), ...
                             key (e.site(:), e.point(:), e.soln(:), e.type(:)));
-  est.epoch = repmat (sol.epoch(1, :), k, 1);
-  est.epoch(:) = NaN;
+  est.epoch = NaN (k, 3);
   est.epoch(known, :) = e.epoch(line(known), :);
   est.constraint = NaN (k, 1);
   est.constraint(known) = e.constraint(line(known));
