@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <new>
 #include <string>
@@ -97,7 +98,17 @@ mxArray *matrixOf(std::size_t rows, std::size_t cols) {
   return a;
 }
 
+// Both hosts end the call with their own error, without our identifier,
+// when they cannot allocate an array; a large one is therefore tried with
+// the C library first, so that a shortage is reported as readsinex:memory.
+void checkRoomFor(std::size_t bytes) {
+  void *probe = std::malloc(bytes ? bytes : 1);
+  if (!probe) throw std::bad_alloc();
+  std::free(probe);
+}
+
 mxArray *uninitializedSquare(std::size_t n) {
+  checkRoomFor(sizeof(double) * n * n);
   mxArray *a = mxCreateUninitNumericMatrix(n, n, mxDOUBLE_CLASS, mxREAL);
   if (!a) throw std::bad_alloc();
   adviseLargeArea(mxGetPr(a), sizeof(double) * n * n);

@@ -16,7 +16,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 build="${FUZZ_BUILD_DIR:-${BUILD_DIR:-$root/build}-fuzz}"
 seconds="${FUZZ_SECONDS:-50}"
-targets="${FUZZ_TARGETS:-fields records tosqum velsol brisol}"
+targets="${FUZZ_TARGETS:-fields records tosqum velsol brisol sinex}"
 parallel="${FUZZ_JOBS:-$(nproc)}"
 say() { printf '==> fuzz: %s\n' "$*"; }
 
