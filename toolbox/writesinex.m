@@ -100,10 +100,26 @@ end
 % and, per estimate, its row in S (0: none); an element of the known
 % covariance is S(map(e), map(f)) where both estimates map into S.
 
+% The fields writesinex uses, with sizes that agree (the user may have
+% built or trimmed the struct).
 function tf = is_readsinex (sol)
   tf = isstruct (sol) && isscalar (sol) ...
-       && all (isfield (sol, {'estimate', 'station', 'point', 'soln', 'xyz', 'vel', ...
-                              'cov', 'poscov', 'llh', 'matrix'}));
+       && all (isfield (sol, {'estimate', 'station', 'point', 'soln', 'epoch', 'xyz', 'sxyz', ...
+                              'vel', 'sigma', 'cov', 'poscov', 'llh', 'matrix'}));
+  if (~tf)
+    return;
+  end
+  m = numel (sol.station);
+  rows3 = @(x) isnumeric (x) && isequal (size (x), [m, 3]);
+  e = sol.estimate;
+  tf = iscellstr (sol.station) && iscellstr (sol.point) && iscellstr (sol.soln) ...
+       && numel (sol.point) == m && numel (sol.soln) == m ...
+       && rows3 (sol.epoch) && rows3 (sol.xyz) && rows3 (sol.sxyz) && rows3 (sol.vel) ...
+       && rows3 (sol.sigma) && rows3 (sol.llh) ...
+       && isequal (size (sol.cov), [3 * m, 3 * m]) && isequal (size (sol.poscov), [3 * m, 3 * m]) ...
+       && isstruct (e) && isscalar (e) ...
+       && all (isfield (e, {'index', 'type', 'site', 'point', 'soln', 'epoch', 'constraint'})) ...
+       && (isempty (sol.matrix) || size (sol.matrix, 1) == size (sol.matrix, 2));
 end
 
 function tf = is_readvelsol (sol)
@@ -260,9 +276,12 @@ function snx = from_readsinex (sol, opt)
   % their row's epoch.
   noepoch = any (~isfinite (est.epoch), 2);
   est.epoch(noepoch, :) = sites.mean(rowof(noepoch), :);
-  if (~isempty (sol.matrix) && all (known))
-    number = e.('index');    % the estimates' own numbers, the matrix's order
-    snx.sources = {struct('S', sol.matrix, 'map', number(line))};
+  number = e.('index');      % the estimates' own numbers, the matrix's order
+  if (all (known))
+    number = number(line);
+  end
+  if (~isempty (sol.matrix) && all (known) && all (number >= 1 & number <= size (sol.matrix, 1)))
+    snx.sources = {struct('S', sol.matrix, 'map', number(:))};
   else
     pmap = zeros (k, 1);
     vmap = zeros (k, 1);
