@@ -430,9 +430,7 @@ function text = head_text (snx, k)
   est = snx.est;
   nr = numel (sites.code);
   constraint = max ([est.constraint(isfinite (est.constraint)); 0]);
-  now_t = clock ();
-  doy = floor (datenum (now_t) - datenum (now_t(1), 1, 0));
-  created = [now_t(1), doy, floor(now_t(4) * 3600 + now_t(5) * 60 + now_t(6))];
+  created = utc_now ();
   parts = cell (1, 0);
   parts{end + 1} = sprintf ('%%=SNX 2.02 %-3s %s %-3s %s %s %s %05d %d S\n', ...
                             snx.agency, times_text (created), snx.dataagency, ...
@@ -563,6 +561,17 @@ function write_matrix (fid, snx, filename, octave)
 end
 
 % --- Small helpers -----------------------------------------------------------------
+
+% The creation time [year doy sec] in UTC, as SINEX times are.
+function t = utc_now ()
+  if (exist ('OCTAVE_VERSION', 'builtin') ~= 0)
+    g = gmtime (time ());
+    t = [g.year + 1900, g.yday + 1, g.hour * 3600 + g.min * 60 + floor(g.sec)];
+  else
+    d = datetime ('now', 'TimeZone', 'UTC');
+    t = [d.Year, day(d, 'dayofyear'), d.Hour * 3600 + d.Minute * 60 + floor(d.Second)];
+  end
+end
 
 % 'YY:DDD:SSSSS' for each row [year doy sec] (a char matrix).
 function t = times_text (ymd)
