@@ -514,34 +514,42 @@ function write_matrix (fid, snx, filename, octave)
   end
   digits = reshape (sprintf ('%5d', 1:k), 5, k);
   width = 79;                          % ' IIIII JJJJJ' + 3 x ' E21' + newline
-  first = 1;
-  while (first <= k)
-    last = min (k, first + max (3, floor (4e6 / k)) - 1);
-    last = min (k, last + mod (3 - mod (last, 3), 3));   % whole threes of sites
-    nrow = last - first + 1;
+  % Only rows with a known element can have a line (a readvelsol result's
+  % positions have none).
+  mapped = false (k, 1);
+  for s = 1:numel (snx.sources)
+    mapped = mapped | snx.sources{s}.map(:) > 0;
+  end
+  todo = find (mapped);
+  step = max (1, floor (4e6 / k));
+  for at = 1:step:numel (todo)
+    rr = todo(at:min (numel (todo), at + step - 1));
+    last = rr(end);
+    nrow = numel (rr);
     ncol = last + mod (3 - mod (last, 3), 3);
     D = zeros (nrow, ncol);
     for s = 1:numel (snx.sources)
       src = snx.sources{s};
-      r = find (src.map(first:last) > 0);
+      r = find (src.map(rr) > 0);
       c = find (src.map(1:last) > 0);
       if (~isempty (r) && ~isempty (c))
-        D(r, c) = src.S(src.map(first - 1 + r), src.map(c));
+        D(r, c) = src.S(src.map(rr(r)), src.map(c));
       end
     end
-    % Above the diagonal: not written.  Under 1e-99: written as 0, the
-    % exponent has two digits.
-    D(bsxfun (@gt, 1:ncol, (first:last)')) = 0;
-    D(abs (D) < 1e-99) = 0;
+    % Above the diagonal: not written.
+    D(bsxfun (@gt, 1:ncol, rr(:))) = 0;
     T = reshape (D.', 3, ncol / 3, nrow);               % T(:, three, row)
     keep = reshape (any (T ~= 0, 1), ncol / 3, nrow);
     [three, row] = find (keep);
     n = numel (three);
     if (n > 0)
-      row_index = first - 1 + row;
-      col_index = 3 * three - 2;
+      row_index = rr(row);
+      row_index = row_index(:)';
+      col_index = 3 * three(:)' - 2;
       values = reshape (T, 3, []);
       values = values(:, (row - 1) * (ncol / 3) + three);
+      % Under 1e-99: written as 0, the exponent has two digits.
+      values(abs (values) < 1e-99) = 0;
       lines = repmat (' ', width, n);
       lines(2:6, :) = digits(:, row_index);
       lines(8:12, :) = digits(:, col_index);
@@ -556,7 +564,6 @@ function write_matrix (fid, snx, filename, octave)
       end
       put (fid, lines(take).', filename, octave);
     end
-    first = last + 1;
   end
 end
 
