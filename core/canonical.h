@@ -8,6 +8,7 @@
 #include <cfloat>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "fields.h"
@@ -64,6 +65,45 @@ inline bool exactScaled(uint64_t m, int exp10, double &out) {
   return true;
 }
 
+// m * 10^exp10 for |exp10| up to 2 kMaxExtendedPow10 through the x87
+// unit's 64-bit significand, where the one-operation path cannot go
+// (covariances of 1e-9 and below in E21.14 have exp10 < -22).  10^k is an
+// exact long double up to k = 27 (5^27 < 2^64), so q = m / 10^k (or two
+// such steps) is within two units of its 64th bit of the true value.
+// Rounding q to double then gives the correctly rounded value unless q
+// lies within those two units of a midpoint between doubles (its 11 bits
+// below the double's 53 within 3 of 0x400): false then, and on any other
+// platform, and the caller takes the library's conversion.
+constexpr int kMaxExtendedPow10 = 27;
+inline bool extendedScaled(uint64_t m, int exp10, double &out) {
+#if (defined(__x86_64__) || defined(__i386__)) && LDBL_MANT_DIG == 64 && !defined(_MSC_VER)
+  static constexpr long double kPow10[] = {
+      1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
+      1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L,
+      1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
+  static_assert(sizeof kPow10 / sizeof kPow10[0] == kMaxExtendedPow10 + 1, "10^0 to 10^27");
+  int k = exp10 < 0 ? -exp10 : exp10;
+  if (m == 0 || k > 2 * kMaxExtendedPow10) return false;
+  long double q = static_cast<long double>(m);  // exact: m < 2^64
+  if (k > kMaxExtendedPow10) {
+    q = exp10 < 0 ? q / kPow10[kMaxExtendedPow10] : q * kPow10[kMaxExtendedPow10];
+    k -= kMaxExtendedPow10;
+  }
+  q = exp10 < 0 ? q / kPow10[k] : q * kPow10[k];
+  uint64_t significand;  // x87: the 64-bit significand, integer bit included, comes first
+  std::memcpy(&significand, &q, sizeof significand);
+  const unsigned below = static_cast<unsigned>(significand & 0x7FF);
+  if (below >= 0x400 - 3 && below <= 0x400 + 3) return false;
+  out = static_cast<double>(q);
+  return true;
+#else
+  (void)m;
+  (void)exp10;
+  (void)out;
+  return false;
+#endif
+}
+
 // The canonical E layout, right to left: the exponent (E or D, a sign, two
 // digits), kCanonicalFraction digits of fraction, a point and one digit;
 // blanks and an optional sign before them.  E21.15 leaves no room for blanks
@@ -115,8 +155,8 @@ inline bool parseCanonicalE(const char *field, int width, double &out) {
   const int e = static_cast<int>(e1 * 10 + e2);
   const int exp10 = (exp[1] == '-' ? -e : e) - kFraction;
   double magnitude = 0.0;
-  if (!exactScaled(m, exp10, magnitude)) {
-    // Sixteen significant digits or a far exponent: the library converts
+  if (!exactScaled(m, exp10, magnitude) && !extendedScaled(m, exp10, magnitude)) {
+    // Seventeen significant digits or a far exponent: the library converts
     // the field as it stands (it knows E, not D).
     if ((exp[0] | 0x20) != 'e') return false;
     const auto r = std::from_chars(lead, field + width, magnitude);

@@ -46,8 +46,22 @@ Placement place(const SinexMatrixLine &line, const MatrixLayout &L, int32_t &col
 
 void store(const SinexMatrixLine &line, const MatrixLayout &L, double *m,
            DiagonalMarks *diagonal) {
+  // One to three stores, written out: a library copy call per line costs
+  // more than the stores themselves.
   double *at = m + L.at(line.row, line.column);
-  for (int k = 0; k < line.count; ++k) at[k] = line.value[k];
+  switch (line.count) {
+    case 3:
+      at[2] = line.value[2];
+      [[fallthrough]];
+    case 2:
+      at[1] = line.value[1];
+      [[fallthrough]];
+    case 1:
+      at[0] = line.value[0];
+      break;
+    default:
+      break;
+  }
   const int32_t d = line.row - line.column;
   if (d >= 0 && d < line.count) diagonal[line.row - 1].store(1, std::memory_order_relaxed);
 }

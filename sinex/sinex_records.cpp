@@ -35,7 +35,11 @@ const char *columns(const char *text, std::size_t length, int first, int width, 
   return pad;
 }
 
-FieldFault faultAt(const char *field, int first, int last) { return FieldFault{field, first, last}; }
+// A fault quotes at most kMaxRecordWidth characters (core/sections.h keeps
+// that many): a word that runs on is named by its first ones.
+FieldFault faultAt(const char *field, int first, int last) {
+  return FieldFault{field, first, std::min(last, first + kMaxRecordWidth - 1)};
+}
 
 bool readInt(const Line &line, int first, int width, const char *name, int32_t &out,
              FieldFault &fault) {

@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
 
+#include "canonical.h"
 #include "same_bits.h"
 
 using namespace geomex;
@@ -153,6 +155,28 @@ TEST(RealField, RandomDecimalsAgreeWithTheLibraryConversion) {
     const std::string text = std::string(sign) + mant + "E" + std::to_string(exp);
     if (text.size() > 22) continue;
     ASSERT_EQ(bitsOf(library(text)), bitsOf(e22(text))) << text;
+  }
+}
+
+// The usual layouts with exponents beyond the one-operation range (SINEX
+// covariances of 1e-9 and below): the extended-precision path or the
+// library, always the correctly rounded value.
+TEST(RealField, CanonicalFieldsWithFarExponentsAreCorrectlyRounded) {
+  std::mt19937_64 rng(20261209);
+  char text[64];
+  for (int trial = 0; trial < 400000; ++trial) {
+    const long long lead = 1 + static_cast<long long>(rng() % 9);
+    const unsigned long long fraction = rng() % 1000000000000000ULL;
+    const int exp = static_cast<int>(rng() % 80) - 40;
+    const bool e14 = trial % 2 == 0;
+    std::snprintf(text, sizeof text, e14 ? " %s%lld.%014lluE%+03d" : "%s%lld.%015lluE%+03d",
+                  rng() % 2 ? "-" : " ", lead, e14 ? fraction / 10 : fraction, exp);
+    double v = 0;
+    const int width = static_cast<int>(std::strlen(text));
+    ASSERT_TRUE(e14 ? parseCanonicalE<14>(text, width, v) : parseCanonicalE15(text, width, v)) << text;
+    std::string plain = text;
+    plain.erase(0, plain.find_first_not_of(' '));
+    ASSERT_EQ(bitsOf(library(plain)), bitsOf(v)) << text;
   }
 }
 

@@ -199,8 +199,12 @@ TEST(Sinex, SameBitsForTrianglesThreadsOrderAndCompression) {
       ASSERT_EQ(bitsOf(ref.sol.matrix[i + j * P]), bitsOf(ref.sol.matrix[j + i * P]));
   EXPECT_SAME_BITS(std::stod(format("%.14E", s.C[5 + 3 * P])), ref.sol.matrix[5 + 3 * P]);
 
-  const std::string inputs[] = {lower, sinexText(s, 'U', Kind::kCova), shuffledMatrix(lower, 7),
-                                gzipped(lower), compressed(lower)};
+  // gzip members one after another (as `cat a.gz b.gz` makes) read as one.
+  const std::size_t half = lower.size() / 2;
+  const std::string inputs[] = {lower,          sinexText(s, 'U', Kind::kCova),
+                                shuffledMatrix(lower, 7), gzipped(lower),
+                                gzipped(lower.substr(0, half)) + gzipped(lower.substr(half)),
+                                compressed(lower)};
   for (const std::string &in : inputs)
     for (unsigned threads : {1u, 2u, 3u, 8u}) {
       const Outcome o = readText(in, threads);
@@ -356,13 +360,15 @@ TEST(Sinex, Errors) {
   const struct {
     std::string text;
     const char *id;
-    const char *message;  // what the message holds
+    std::string message;  // what the message holds
   } cases[] = {
       {"", sinex_id::kFormat, "file 't.snx', line 1: not a SINEX file: the file is empty"},
       {"%=SNY\n", sinex_id::kFormat,
        "line 1: not a SINEX file: the first line does not start with %=SNX: \"%=SNY\""},
       {replaced("P 00012", "P 0x012"), sinex_id::kFormat,
        "line 1: %=SNX header record: estimate count (columns 61-65) is not a number: \"0x012\""},
+      {replaced("P 00012", "P " + std::string(100, 'y')), sinex_id::kFormat,
+       "estimate count (columns 61-134) is not a number: \"" + std::string(74, 'y') + "\""},
       {replaced("2.84277E-01", "2.8427OE-01"), sinex_id::kFormat,
        "line 11: SOLUTION/ESTIMATE record: standard deviation (columns 70-80) is not a number: "
        "\"2.8427OE-01\""},
