@@ -25,35 +25,6 @@
 ## with "/stations:N".
 1;   # a script, not a function file
 
-## Resident memory and its peak, in bytes.
-function b = status_bytes (field)
-  txt = fileread ("/proc/self/status");
-  b = 1024 * str2double (regexp (txt, [field ":\\s+(\\d+) kB"], "tokens", "once"){1});
-endfunction
-
-## Sets VmHWM back to the present VmRSS; false where the kernel refuses.
-function ok = reset_peak ()
-  fid = fopen ("/proc/self/clear_refs", "w");
-  ok = fid >= 0 && fputs (fid, "5") == 0 && fclose (fid) == 0;
-endfunction
-
-## Fastest of `runs` runs of `stmt` (which assigns `res`) and the largest
-## peak growth of any run.  `res` stays assigned while the peak is read and
-## is cleared before the next run, so each run starts from the same state.
-function [t, grow] = measure (stmt, runs, file, m)
-  t = Inf;
-  grow = 0;
-  for r = 1:runs
-    reset_peak ();
-    r0 = status_bytes ("VmRSS");
-    t0 = tic ();
-    eval ([stmt, ";"]);
-    t = min (t, toc (t0));
-    grow = max (grow, status_bytes ("VmHWM") - r0);
-    clear res;
-  endfor
-endfunction
-
 ## One line of the table: label, time, growth, (floor + zeros), bytes of
 ## the results, whether the goals apply.
 function r = row (label, t, grow, base, results, goal)
@@ -116,7 +87,7 @@ floor_s = sscanf (regexp (txt, "floor_s (\\S+)", "tokens", "once"){1}, "%f");
 ## part of its growth.  Its struct is then sized by whos.
 have = exist ("readvelsol") == 3;
 if (have)
-  [rv_s, rv_grow] = measure ("res = readvelsol (file)", runs, file, m);
+  [rv_s, rv_grow] = measure_call ("res = readvelsol (file)", runs, file, m);
   sol = readvelsol (file);
   w = whos ("sol");
   results = w.bytes;
@@ -128,7 +99,7 @@ else
 endif
 fprintf (out, "results/%s %d\n", key, results);
 
-[zeros_s, zeros_grow] = measure ("res = zeros (m)", runs, file, m);
+[zeros_s, zeros_grow] = measure_call ("res = zeros (m)", runs, file, m);
 base = floor_s + zeros_s;
 fprintf (out, "bytes/%s %d\nfloor/%s %.9g\nzeros/%s %.9g\nzeros_grow/%s %d\n",
          key, bytes, key, floor_s, key, zeros_s, key, zeros_grow);
@@ -142,10 +113,10 @@ if (have)
 endif
 
 if (nvec <= 99 && exist ("tosqumg") == 3)
-  [t, grow] = measure ("[res, c, n, l] = tosqumg (file)", max (runs, 15), file, m);
+  [t, grow] = measure_call ("[res, c, n, l] = tosqumg (file)", max (runs, 15), file, m);
   table{end + 1} = row ("tosqumg (file), at most 99 stations", t, grow, base, 0, "");
   fprintf (out, "tosqumg/%s %.9g\ntosqumg_grow/%s %d\n", key, t, key, grow);
-  [t, grow] = measure ("[res, c, n, l] = tosqumg_octave (file)", runs, file, m);
+  [t, grow] = measure_call ("[res, c, n, l] = tosqumg_octave (file)", runs, file, m);
   table{end + 1} = row ("tosqumg_octave.m (plain Octave)", t, grow, base, 0, "");
   fprintf (out, "tosqumg_octave/%s %.9g\ntosqumg_octave_grow/%s %d\n", key, t, key, grow);
 endif

@@ -120,7 +120,8 @@ readsinex_MATLAB_LIBS := mwlapack
 # or an INDEX line.
 GEOMEX_TOOLBOX := toolbox/velsol2enu.m toolbox/writevelo.m toolbox/plotvelo.m \
                   toolbox/velomap.m toolbox/readvelo.m toolbox/eulerpole.m \
-                  toolbox/platevel.m toolbox/platefix.m toolbox/platemodel.m
+                  toolbox/platevel.m toolbox/platefix.m toolbox/platemodel.m \
+                  toolbox/writesinex.m
 GEOMEX_TOOLBOX_PRIVATE := toolbox/private/check_enu.m toolbox/private/enurotate_ref.m \
                           toolbox/private/parse_options.m \
                           toolbox/private/strings_to_chars.m \

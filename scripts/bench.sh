@@ -36,23 +36,36 @@
 # plain copy of its covariance, and eulerpole with the full covariance beside
 # one chol of its 6666 x 6666 horizontal part.  It needs about 6 GB of memory at 3333
 # stations and takes a few minutes.
+#
+#   bash scripts/bench.sh --sinex        # the SINEX section alone
+#
+# The SINEX section (also run after --scale and --scale-only) times
+# readsinex on frame-sized solutions written by tools/gensnx: 100, 333 and
+# 1111 sites with position and velocity and the full L COVA matrix
+# (GEOMEX_BENCH_SINEX_SITES overrides the list; 1111 sites make about
+# 600 MB), each also gzip-compressed, measured by bench/readsinex_octave.m
+# in one octave-cli run beside the floor, gzip -dc and zeros (P), with the
+# peak memory growth of each call.  About 3 GB of memory at 1111 sites.
 set -euo pipefail
 
 scale="${GEOMEX_BENCH_SCALE:-}"
+sinex=""
 for arg in "$@"; do
   case "$arg" in
     --scale) scale=1 ;;
     --scale-only) scale=only ;;
-    *) echo "usage: bash scripts/bench.sh [--scale | --scale-only]" >&2; exit 2 ;;
+    --sinex) sinex=only ;;
+    *) echo "usage: bash scripts/bench.sh [--scale | --scale-only | --sinex]" >&2; exit 2 ;;
   esac
 done
+[ -z "$scale" ] || [ "$scale" = 0 ] || sinex=1
 
 . "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 stations="${GEOMEX_BENCH_STATIONS:-10 25 50 99}"
 octave=(octave-cli --no-history --no-init-file --no-window-system)
 
-for prog in bench/bench_floor bench/bench_reader tools/gensol; do
+for prog in bench/bench_floor bench/bench_reader tools/gensol tools/gensnx; do
   if [ ! -x "$build/$prog" ]; then
     echo "bench.sh: $build/$prog was not built (the benchmarks need libbenchmark-dev)" >&2
     exit 1
@@ -64,7 +77,7 @@ work="$(mktemp -d "${TMPDIR:-/tmp}/geomex-bench.XXXXXX")"
 scaledir=""
 trap 'rm -rf "$work" ${scaledir:+"$scaledir"}' EXIT
 
-if [ "$scale" != only ]; then
+if [ "$scale" != only ] && [ "$sinex" != only ]; then
 # The reader up to 99 stations.
 
 say "writing solution files of $stations stations (tools/gensol)"
@@ -140,8 +153,24 @@ awk -v main="stations:$largest" -v stations="$stations" '
   }' "$work/floor.txt" "$work/reader.csv" "$work/octave.txt"
 fi
 
-[ -n "$scale" ] && [ "$scale" != 0 ] || exit 0
+# The first folder with at least $1 bytes free (GEOMEX_BENCH_DIR, TMPDIR or
+# /tmp, the build folder), as a fresh folder inside it; df's free blocks
+# are KiB.
+room_for() {
+  local dirs=("${TMPDIR:-/tmp}" "$build") dir free
+  [ -z "${GEOMEX_BENCH_DIR:-}" ] || dirs=("$GEOMEX_BENCH_DIR" "${dirs[@]}")
+  for dir in "${dirs[@]}"; do
+    [ -d "$dir" ] && [ -w "$dir" ] || continue
+    free=$(($(df -Pk "$dir" | awk 'NR == 2 { print $4 }') * 1024))
+    if [ "$free" -ge "$1" ]; then
+      mktemp -d "$dir/geomex-scale.XXXXXX"
+      return 0
+    fi
+  done
+  return 1
+}
 
+if [ -n "$scale" ] && [ "$scale" != 0 ]; then
 # The scale section: readvelsol up to the format's largest solution.
 scale_stations="${GEOMEX_BENCH_SCALE_STATIONS:-99 333 1000 3333}"
 
@@ -151,17 +180,7 @@ sol_bytes() { echo $((18 + 66 * ($1 + 1) + 75 * 3 * $1 + 36 * 3 * $1 * (3 * $1 -
 largest="$(for n in $scale_stations; do echo "$n"; done | sort -n | tail -n 1)"
 need=$(($(sol_bytes "$largest") + 256 * 1024 * 1024))
 
-# The first folder with room for the largest file (df's free blocks, in KiB).
-dirs=("${TMPDIR:-/tmp}" "$build")
-[ -z "${GEOMEX_BENCH_DIR:-}" ] || dirs=("$GEOMEX_BENCH_DIR" "${dirs[@]}")
-for dir in "${dirs[@]}"; do
-  [ -d "$dir" ] && [ -w "$dir" ] || continue
-  free=$(($(df -Pk "$dir" | awk 'NR == 2 { print $4 }') * 1024))
-  if [ "$free" -ge "$need" ]; then
-    scaledir="$(mktemp -d "$dir/geomex-scale.XXXXXX")"
-    break
-  fi
-done
+scaledir="$(room_for "$need")" || scaledir=""
 if [ -z "$scaledir" ]; then
   echo "bench.sh: no folder with $((need / 1048576)) MB free for the $largest-station file;" \
        "set GEOMEX_BENCH_DIR" >&2
@@ -173,7 +192,7 @@ if [ "$avail" -lt $((2 * $(sol_bytes "$largest") + 3 * 8 * m * m)) ]; then
   say "warning: $((avail / 1048576)) MB of memory available; the $largest-station run may swap or fail"
 fi
 
-say "scale: $scale_stations stations, files in $scaledir ($((free / 1073741824)) GB free)"
+say "scale: $scale_stations stations, files in $scaledir"
 : >"$scaledir/scale.txt"
 for n in $scale_stations; do
   file="$scaledir/s$n.sol"
@@ -228,3 +247,64 @@ awk -v stations="$scale_stations" '
 # eulerpole with the full covariance at the same count, beside one chol of
 # the horizontal covariance.
 "${octave[@]}" "$root/bench/eulerpole_bench.m" "$build/mex" "${GEOMEX_ENU_STATIONS:-3333}"
+fi
+
+[ -n "$sinex" ] || exit 0
+
+# The SINEX section: readsinex on frame-sized solutions, plain and gzipped.
+sinex_sites="${GEOMEX_BENCH_SINEX_SITES:-100 333 1111}"
+# A gensnx file of n sites: P = 6n estimates, about P (P + 3) / 6 matrix
+# lines of 79 bytes (three elements each), plus some 600 bytes a site.
+snx_bytes() { echo $((6 * $1 * (6 * $1 + 3) / 6 * 79 + 600 * $1 + 4096)); }
+largest="$(for n in $sinex_sites; do echo "$n"; done | sort -n | tail -n 1)"
+sinexdir="$(room_for $((2 * $(snx_bytes "$largest") + 256 * 1024 * 1024)))" || {
+  echo "bench.sh: no folder with room for the $largest-site SINEX file; set GEOMEX_BENCH_DIR" >&2
+  exit 1
+}
+trap 'rm -rf "$work" ${scaledir:+"$scaledir"} "$sinexdir"' EXIT
+say "sinex: $sinex_sites sites, files in $sinexdir"
+: >"$sinexdir/sinex.txt"
+for n in $sinex_sites; do
+  file="$sinexdir/s$n.snx"
+  t0=$(date +%s.%N)
+  "$build/tools/gensnx" --stations "$n" --seed 1 --out "$file"
+  t1=$(date +%s.%N)
+  gzip -c "$file" >"$file.gz"
+  t2=$(date +%s.%N)
+  awk -v n="$n" -v t0="$t0" -v t1="$t1" -v t2="$t2" \
+    'BEGIN { printf("gensnx/sites:%s %.3f\ngzip/sites:%s %.3f\n", n, t1 - t0, n, t2 - t1) }' \
+    >>"$sinexdir/sinex.txt"
+  say "sinex: $n sites, $(($(stat -c %s "$file") / 1048576)) MB written ($(($(stat -c %s "$file.gz") / 1048576)) MB gzipped); measuring"
+  "${octave[@]}" "$root/bench/readsinex_octave.m" "$build/mex" "$build/bench/bench_floor" \
+    "$sinexdir/sinex.txt" "$file" "$file.gz" >"$sinexdir/octave.log" 2>&1 ||
+    { tail -n 20 "$sinexdir/octave.log" >&2; exit 1; }
+  sed -n '/^[0-9]* sites, P = /,$p' "$sinexdir/octave.log"
+  rm -f "$file" "$file.gz"
+done
+
+say "sinex: growth with the site count (time; peak memory growth of octave-cli during the call)"
+awk -v sites="$sinex_sites" '
+  { v[$1] = $2 }
+  function s(x) { return x == "" ? "-" : x < 1 ? sprintf("%.1f ms", x * 1e3) : sprintf("%.2f s", x) }
+  function mb(x) { return x == "" ? "-" : sprintf("%.1f MB", x / 1048576) }
+  END {
+    printf("%6s %9s %9s %8s %9s %9s %9s %10s %7s %10s %7s\n", "sites", "file", "gzipped", "gensnx",
+           "floor", "gzip -dc", "zeros", "readsinex", "ratio", "from .gz", "ratio")
+    k = split(sites, st, " ")
+    for (i = 1; i <= k; ++i) {
+      key = "sites:" st[i]
+      z = v["zeros/" key]
+      printf("%6d %9s %9s %8s %9s %9s %9s %10s %6.2fx %10s %6.2fx\n", st[i], mb(v["bytes/" key]),
+             mb(v["gzbytes/" key]), s(v["gensnx/" key]), s(v["floor/" key]), s(v["gunzip/" key]),
+             s(z), s(v["readsinex/" key]), v["readsinex/" key] / (v["floor/" key] + z),
+             s(v["readsinex_gz/" key]), v["readsinex_gz/" key] / (v["gunzip/" key] + z))
+    }
+    printf("\n%6s %11s %11s %11s %11s %11s\n", "sites", "results", "limit", "zeros",
+           "readsinex", "from .gz")
+    for (i = 1; i <= k; ++i) {
+      key = "sites:" st[i]
+      res = v["results/" key]
+      printf("%6d %11s %11s %11s %11s %11s\n", st[i], mb(res), mb(2 * res + 64 * 1048576),
+             mb(v["zeros_grow/" key]), mb(v["readsinex_grow/" key]), mb(v["readsinex_gz_grow/" key]))
+    }
+  }' "$sinexdir/sinex.txt"

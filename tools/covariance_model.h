@@ -23,11 +23,16 @@ class CovarianceModel {
   double variance(int i) const { return diag_[i]; }
   // Correlations of parameter i with parameters 0 .. i-1 into rho[0 .. i).
   void correlationRow(int i, double *rho) const;
-
- private:
+  // Covariance of parameters i and j (0-based).
   double element(int i, int j) const;
 
+  // What the model is made of, for its inverse (covariance_inverse.h):
+  // the 3 x 3 block of station s (row-major), and factor k's loads.
   static constexpr int kFactors = 3;
+  const double *block(int s) const { return &blocks_[9 * static_cast<std::size_t>(s)]; }
+  const std::vector<double> &load(int k) const { return load_[k]; }
+
+ private:
   int m_;
   std::vector<double> blocks_;             // 9 per station, row-major X/Y/Z
   std::vector<double> load_[kFactors];     // each factor's load on each parameter

@@ -208,4 +208,26 @@ std::size_t fortranE(double v, char *out) {
   return static_cast<std::size_t>(p + 2 - out);
 }
 
+std::size_t scientificE(double v, char *out) {
+  // fortranE's "[-]0.DDD...E+XX" moved one place: "[-]D.DD...E+YY", YY = XX - 1.
+  char f[kFortranEMax + 1];
+  f[fortranE(v, f)] = '\0';  // the exponent is read up to the end
+  const std::size_t sign = f[0] == '-' ? 1 : 0;
+  const char *digits = f + sign + 2;
+  int exp = std::atoi(f + sign + 18);
+  char *p = out;
+  if (sign) *p++ = '-';
+  *p++ = digits[0];
+  *p++ = '.';
+  std::memcpy(p, digits + 1, 14);
+  p += 14;
+  if (digits[0] != '0') --exp;  // zero stays E+00
+  *p++ = 'E';
+  *p++ = exp < 0 ? '-' : '+';
+  const int a = std::abs(exp);
+  if (a >= 100) *p++ = static_cast<char>('0' + a / 100);
+  std::memcpy(p, kPairs.d + 2 * (a % 100), 2);
+  return static_cast<std::size_t>(p + 2 - out);
+}
+
 }  // namespace gensol

@@ -24,6 +24,12 @@ std::size_t fortranE(double v, char *out);
 // and its fallback for numbers outside its fast range.
 std::size_t fortranEPrintf(double v, char *out);
 
+// C's "%.14E" of v, as SINEX files carry their values in 21 columns: the
+// same fifteen digits as fortranE, the point after the first of them, e.g.
+// "-1.23456789012345E-02" (21 characters, 20 for a positive number).  Zero
+// and numbers under 1e-100 are written as 0.00000000000000E+00.
+std::size_t scientificE(double v, char *out);
+
 }  // namespace gensol
 
 #endif  // TOOLS_FORTRAN_E_H

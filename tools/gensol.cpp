@@ -25,7 +25,9 @@
 #include <string>
 #include <vector>
 
+#include "tools/command_line.h"
 #include "tools/covariance_model.h"
+#include "tools/plate_velocity.h"
 #include "tools/random_stream.h"
 #include "tools/solution_writer.h"
 #include "tools/stations.h"
@@ -35,25 +37,8 @@ namespace {
 using gensol::Random;
 using gensol::Station;
 
-constexpr double kMasPerYear = gensol::kPi / (180.0 * 3600.0 * 1000.0);  // rad/yr
-
-// Eurasian plate rotation in ITRF2014 (Altamimi et al. 2017), mas/yr.
-constexpr double kOmega[3] = {-0.085 * kMasPerYear, -0.531 * kMasPerYear,
-                              0.770 * kMasPerYear};
-
 // The parameter count is written in four columns: at most 9999 parameters.
 constexpr int kMaxStations = 3333;
-
-// Plate rotation plus a small intraplate and noise term, m/yr.
-void velocity(const Station &s, Random &rnd, double v[3]) {
-  const double *r = s.xyz;
-  const double *w = kOmega;
-  const double rot[3] = {w[1] * r[2] - w[2] * r[1], w[2] * r[0] - w[0] * r[2],
-                         w[0] * r[1] - w[1] * r[0]};
-  const double local[3] = {0.4e-3 * rnd.normal(), 0.4e-3 * rnd.normal(), 1.0e-3 * rnd.normal()};
-  for (int i = 0; i < 3; ++i)
-    v[i] = rot[i] + local[0] * s.enu[0][i] + local[1] * s.enu[1][i] + local[2] * s.enu[2][i];
-}
 
 // Without a reason (--help) the usage is the answer asked for: exit 0.
 [[noreturn]] void usage(const char *why) {
@@ -68,10 +53,8 @@ void velocity(const Station &s, Random &rnd, double v[3]) {
 }
 
 long parseInt(const char *text, long lo, long hi, const char *what) {
-  char *end = nullptr;
-  errno = 0;
-  const long v = std::strtol(text, &end, 10);
-  if (errno != 0 || end == text || *end != '\0' || v < lo || v > hi) {
+  long v = 0;
+  if (!gensol::parseInteger(text, lo, hi, v)) {
     char msg[128];
     std::snprintf(msg, sizeof msg, "%s must be an integer from %ld to %ld", what, lo, hi);
     usage(msg);
@@ -94,11 +77,7 @@ int main(int argc, char **argv) {
     if (arg == "--stations") {
       count = static_cast<int>(parseInt(val, 1, kMaxStations, "--stations"));
     } else if (arg == "--seed") {
-      char *end = nullptr;
-      errno = 0;
-      seed = std::strtoull(val, &end, 10);
-      if (errno != 0 || end == val || *end != '\0' || val[0] == '-')
-        usage("--seed must be a non-negative integer");
+      if (!gensol::parseSeed(val, seed)) usage("--seed must be a non-negative integer");
     } else if (arg == "--ref") {
       ref = parseInt(val, 1, kMaxStations + 1, "--ref");
     } else if (arg == "--out") {
@@ -115,7 +94,7 @@ int main(int argc, char **argv) {
   // count + 1 station records; the first `count` carry parameters.
   const std::vector<Station> st = gensol::placeStations(count + 1, rnd);
   std::vector<double> vel(3 * static_cast<std::size_t>(count));
-  for (int s = 0; s < count; ++s) velocity(st[s], rnd, &vel[3 * s]);
+  for (int s = 0; s < count; ++s) gensol::plateVelocity(st[s], rnd, &vel[3 * s]);
   const gensol::CovarianceModel cov(st, count, rnd);
 
   FILE *f = out ? std::fopen(out, "w") : stdout;

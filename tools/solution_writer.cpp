@@ -10,35 +10,12 @@
 #include <vector>
 
 #include "tools/fortran_e.h"
+#include "tools/output_buffer.h"
 
 namespace gensol {
 namespace {
 
 constexpr int kMaxIndex = 9999;  // I4
-
-// Output collected in large blocks before it is handed to stdio.
-class Buffer {
- public:
-  explicit Buffer(std::FILE *f) : f_(f), data_(kSize) {}
-  // Room for at least n more characters.
-  char *reserve(std::size_t n) {
-    if (used_ + n > data_.size()) flush();
-    return data_.data() + used_;
-  }
-  void commit(std::size_t n) { used_ += n; }
-  bool flush() {
-    ok_ = ok_ && std::fwrite(data_.data(), 1, used_, f_) == used_;
-    used_ = 0;
-    return ok_;
-  }
-
- private:
-  static constexpr std::size_t kSize = std::size_t{1} << 22;
-  std::FILE *f_;
-  std::vector<char> data_;
-  std::size_t used_ = 0;
-  bool ok_ = true;
-};
 
 // " %4d" for 1 .. 9999 without the blank: four columns, right-aligned.
 struct IndexTexts {
@@ -87,7 +64,7 @@ bool writeSolution(std::FILE *f, const std::vector<Station> &st, int ref,
 
   // (X,I4,2X,I4,2X,E22.15): correlations, strict lower triangle row by row.
   static const IndexTexts index;
-  Buffer out(f);
+  OutputBuffer out(f);
   std::vector<double> rho(static_cast<std::size_t>(m));
   constexpr std::size_t kRecord = 1 + 4 + 2 + 4 + 2 + 22 + 1;
   for (int i = 1; i < m; ++i) {

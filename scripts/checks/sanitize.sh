@@ -42,7 +42,7 @@ say "building the unit tests and the modules"
 targets=(unit_tests)
 host_tests="${SANITIZE_OCTAVE_TESTS:-test_bad_input test_soak test_tosqumg test_brisol test_readvelsol test_velsol2enu test_readsinex}"
 if command -v octave-cli >/dev/null 2>&1 && command -v mkoctfile >/dev/null 2>&1; then
-  targets+=(brisol tosqumg readvelsol readvelsol_mexgate readsinex readsinex_mexgate enurotate enurotate_mexgate toolbox_m gensol)
+  targets+=(brisol tosqumg readvelsol readvelsol_mexgate readsinex readsinex_mexgate enurotate enurotate_mexgate toolbox_m gensol gensnx)
 else
   say "octave-cli or mkoctfile missing: the modules are not checked in Octave"
   host_tests=""

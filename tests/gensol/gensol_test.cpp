@@ -12,7 +12,10 @@
 #include <set>
 #include <string>
 
+#include "tools/covariance_model.h"
 #include "tools/fortran_e.h"
+#include "tools/site_covariance.h"
+#include "tools/stations.h"
 
 namespace {
 
@@ -142,6 +145,49 @@ TEST(Gensol, FourHundredStationFileHasTheFormatsLayout) {
   EXPECT_FALSE(std::getline(in, line));
   in.close();
   std::remove(file.c_str());
+}
+
+// SINEX's values: C's %.14E, the digits of the Fortran formatter.
+TEST(ScientificE, MatchesPrintf) {
+  std::mt19937_64 gen(7);
+  for (int i = 0; i < 200000; ++i) {
+    std::uint64_t bits = gen();
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    if (!std::isfinite(v) || std::fabs(v) < 1e-99) continue;
+    char want[40], got[gensol::kFortranEMax];
+    std::snprintf(want, sizeof want, "%.14E", v);
+    ASSERT_EQ(std::string(got, gensol::scientificE(v, got)), want) << std::hexfloat << v;
+  }
+  char got[gensol::kFortranEMax];
+  EXPECT_EQ(std::string(got, gensol::scientificE(0.0, got)), "0.00000000000000E+00");
+  EXPECT_EQ(std::string(got, gensol::scientificE(-9.999999999999999e-3, got)),
+            "-1.00000000000000E-02");
+}
+
+// gensnx's three matrices of one solution: the normal matrix is the
+// inverse of the covariance, and both are exactly symmetric, so L and U
+// files carry the same numbers.
+TEST(SiteCovariance, InformationIsTheInverse) {
+  const int n = 5, p = 6 * n;
+  gensol::Random rnd(11);
+  const auto sites = gensol::placeStations(n, rnd);
+  const gensol::CovarianceModel vel(sites, n, rnd), pos(sites, n, rnd);
+  std::vector<double> t;
+  for (int s = 0; s < n; ++s) t.push_back(rnd.uniform(-10.0, 10.0));
+  const gensol::SiteCovariance c(pos, vel, t, true);
+  ASSERT_EQ(c.size(), p);
+  for (int a = 0; a < p; ++a)
+    for (int b = 0; b < p; ++b) {
+      double sum = 0.0, scale = 0.0;
+      for (int k = 0; k < p; ++k) {
+        sum += c.covariance(a, k) * c.information(k, b);
+        scale += std::fabs(c.covariance(a, k) * c.information(k, b));
+      }
+      EXPECT_NEAR(sum, a == b ? 1.0 : 0.0, 1e-9 * scale) << a << " " << b;
+      EXPECT_EQ(c.covariance(a, b), c.covariance(b, a));
+      EXPECT_EQ(c.information(a, b), c.information(b, a));
+    }
 }
 
 }  // namespace
