@@ -1,7 +1,9 @@
 ## Example job: reads a station-velocity solution with readvelsol, turns it
 ## into local east/north/up velocities and 95 % error ellipses with
 ## velsol2enu, prints a table of them and draws the map with velomap
-## (the work is done by velocity_report.m beside this script).
+## (the work is done by velocity_report.m beside this script); then writes
+## the solution as SINEX with writesinex, reads it back with readsinex and
+## draws its map, and fits the stations' Euler pole with eulerpole.
 ##
 ##   octave-cli run_example.m MEXDIR [SOLFILE] [PNGFILE]
 ##
@@ -30,6 +32,41 @@ if (numel (args) >= 3)
 endif
 
 velocity_report (solfile, pngfile);
+
+## SINEX: the same solution written as SINEX 2.02 (beside the map, or in the
+## temporary folder), read back and drawn again: the velocities and the
+## covariance come back to the written precision.  SINEX has no reference
+## station, so the reference station's own velocity is drawn too.
+snx_sol = readvelsol (solfile);
+if (isempty (pngfile))
+  snx_file = [tempname(), ".snx"];
+else
+  snx_file = fullfile (fileparts (pngfile), "example.snx");
+endif
+writesinex (snx_file, snx_sol, "epoch", [2020, 1, 0]);
+snx = readsinex (snx_file);
+snx_warn = warning ("off", "velsol2enu:novelocity");
+snx_enu = velsol2enu (snx);
+warning (snx_warn);
+snx_direct = velsol2enu (snx_sol);
+printf ("\nSINEX: %s, %d sites with velocity; largest difference to the solution read directly: %.1e mm/yr\n",
+        snx_file, numel (snx_enu.name),
+        1e3 * max (abs ([snx_enu.ve - snx_direct.ve; snx_enu.vn - snx_direct.vn])));
+if (! isempty (pngfile))
+  snx_png = fullfile (fileparts (pngfile), "velocity_map_sinex.png");
+  snx_posonly = all (isnan (snx.vel), 2);
+  try
+    snx_pos = {snx.llh(snx_posonly, 1), snx.llh(snx_posonly, 2), snx.station(snx_posonly)};
+    snx_tool = velomap (snx_png, snx_enu, "title", "Station velocities of example.snx",
+                        "positions", snx_pos);
+    printf ("map of the SINEX file drawn to %s (%s)\n", snx_png, snx_tool);
+  catch err
+    if (! strcmp (err.identifier, "velomap:notool"))
+      rethrow (err);
+    endif
+    printf ("SINEX map skipped: install GMT or gnuplot-nox\n");
+  end_try_catch
+endif
 
 ## Plate motion: the example's stations were generated moving with the
 ## Eurasian plate.  Fit their rotation with the full covariance (the

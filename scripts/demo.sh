@@ -10,6 +10,7 @@ export GEOMEX_EXTRA_PACKAGES="${GEOMEX_EXTRA_PACKAGES:-} gmt gmt-gshhg-low gmt-d
 . "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 map="$build/example/velocity_map.png"
+mkdir -p "$build/example"  # velomap writes into an existing folder only
 say "running examples/run_example.m in octave-cli"
 say "  solution: $root/examples/example.sol"
 say "  map:      $map"
