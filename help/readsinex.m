@@ -76,3 +76,10 @@
 ## @end example
 ## @seealso{readvelsol, velsol2enu}
 ## @end deftypefn
+
+## Refused calls (a file written and read back is writesinex's test).
+%!error id=readsinex:usage readsinex ()
+%!error id=readsinex:usage readsinex ("a.snx", "matrix")
+%!error id=readsinex:usage readsinex ("a.snx", "colour", true)
+%!error id=readsinex:name readsinex (42)
+%!error id=readsinex:open readsinex (tempname ())

@@ -647,3 +647,29 @@ end
 function [ok, v] = check_agency (v)
   ok = ischar (v) && isrow (v) && numel (v) <= 3;
 end
+
+% A two-station solution written and read back: names, velocities and
+% covariance to the digits written; the refusals before anything is written.
+%!test
+%! G = 1e-3 * magic (6);
+%! sol = struct ("refname", "STA1    ", "crdsys", "ITR",
+%!               "station", {{"STA1    "; "STB2    "}},
+%!               "xyz", [4194424.1, 1162702.5, 4647245.2; 3985320.3, -1170731.0, 4809850.8],
+%!               "refstation", 1, "site", {{"STA1    "; "STB2    "}},
+%!               "vel", [-0.0101, 0.0172, 0.0093; -0.0153, 0.0158, 0.0098],
+%!               "sigma", zeros (2, 3), "cov", 1e-9 * (G * G' + eye (6)));
+%! sol.llh = [46.1, 15.5, 500; 49.2, -16.4, 300];
+%! sol.sigma = sqrt (reshape (diag (sol.cov), 3, 2)');
+%! f = [tempname(), ".snx"];
+%! unwind_protect
+%!   writesinex (f, sol, "epoch", [2020, 1, 0]);
+%!   snx = readsinex (f);
+%! unwind_protect_cleanup
+%!   delete (f);
+%! end_unwind_protect
+%! assert (snx.station, {"STA1"; "STB2"});
+%! assert (snx.vel, sol.vel, 1e-14 * max (abs (sol.vel(:))));
+%! assert (snx.cov, sol.cov, 1e-14 * max (abs (sol.cov(:))));
+%! assert (snx.epoch, [2020, 1, 0; 2020, 1, 0]);
+%!error id=writesinex:usage writesinex ("x.snx")
+%!error id=writesinex:option writesinex ("x.snx", struct ("a", 1), "colour", 1)

@@ -193,8 +193,8 @@ endfor
 out = evalc ("help brisol");
 printf ("help brisol: %s\n", strtrim (regexp (out, "-- [^\n]*", "match", "once")));
 ## The toolbox's functions, with their help.
-for name = {"velsol2enu", "writevelo", "plotvelo", "velomap", "readvelo", "eulerpole", ...
-            "platevel", "platefix", "platemodel"}
+for name = {"velsol2enu", "writevelo", "writesinex", "plotvelo", "velomap", "readvelo", ...
+            "eulerpole", "platevel", "platefix", "platemodel"}
   [text, format] = get_help_text (name{1});
   ok = exist (name{1}) == 2 && strcmp (format, "texinfo");
   [passed, failed] = tally (ok, [name{1} " is installed with its help"], passed, failed);
@@ -202,7 +202,8 @@ endfor
 
 ## The package's own tests (the plate-motion functions' reach the
 ## toolbox's private helpers as installed).
-for name = {"brisol", "tosqumg", "readvelo", "eulerpole", "platevel", "platefix", "platemodel"}
+for name = {"brisol", "tosqumg", "readvelsol", "readsinex", "velsol2enu", "writevelo", ...
+            "writesinex", "readvelo", "eulerpole", "platevel", "platefix", "platemodel"}
   [n, total] = test (name{1}, "quiet", stdout);
   passed += n;
   failed += total - n;
