@@ -133,7 +133,7 @@ GEOMEX_TOOLBOX_PRIVATE := toolbox/private/check_enu.m toolbox/private/enurotate_
                           toolbox/private/ellipse_stats.m toolbox/private/plate_design.m \
                           toolbox/private/plate_prediction.m toolbox/private/plate_rows.m \
                           toolbox/private/check_pole.m toolbox/private/pole_summary.m \
-                          toolbox/private/plate_model_data.m
+                          toolbox/private/plate_model_data.m toolbox/private/relative_text.m
 GEOMEX_PRIVATE_MODULES := enurotate
 
 enurotate_OCT := enu/enu_rotate_oct.cpp

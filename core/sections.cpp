@@ -78,4 +78,14 @@ std::size_t formatFault(const RecordFault &f, const char *name, char *out,
   return n < 0 ? 0 : static_cast<std::size_t>(n);
 }
 
+std::string faultText(const RecordFault &fault, const std::string &name) {
+  char small[512];
+  const std::size_t need = formatFault(fault, name.c_str(), small, sizeof small);
+  if (need < sizeof small) return small;
+  std::string big(need + 1, '\0');
+  formatFault(fault, name.c_str(), &big[0], big.size());
+  big.resize(need);
+  return big;
+}
+
 }  // namespace geomex

@@ -31,6 +31,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "core/lines.h"
 #include "core/records.h"
@@ -55,6 +56,9 @@ struct RecordFault {
 // NUL-terminated, cut to `size`); returns the length it would have had.
 std::size_t formatFault(const RecordFault &fault, const char *name, char *out,
                         std::size_t size) noexcept;
+
+// formatFault's text as a string, however long the file name makes it.
+std::string faultText(const RecordFault &fault, const std::string &name);
 
 // Writes `length` bytes of `text` into out (room for 4 length + 1), quoted
 // byte by byte as the header comment describes; NUL-terminated.

@@ -52,16 +52,6 @@ std::vector<std::string> words(const Line &line) {
   return out;
 }
 
-std::string faultText(const RecordFault &fault, const std::string &name) {
-  char small[512];
-  const std::size_t need = formatFault(fault, name.c_str(), small, sizeof small);
-  if (need < sizeof small) return small;
-  std::string big(need + 1, '\0');
-  formatFault(fault, name.c_str(), &big[0], big.size());
-  big.resize(need);
-  return big;
-}
-
 }  // namespace
 
 SinexReader::SinexReader(ByteSource &source, std::string name)

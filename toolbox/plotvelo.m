@@ -172,7 +172,7 @@ function scale = draw (hax, enu, opt)
   [ax, ay] = to_axes (ax, ay);
   plot (hax, ax, ay, '-', 'color', blue, 'linewidth', 1.2);
   words = sprintf ('%g mm/yr, ellipses %g %%', ref, 100 * enu.confidence);
-  against = relative_to (enu);
+  against = relative_text (enu);
   if (~isempty (against))
     words = [words, ', relative to ', against];
   end
@@ -292,15 +292,6 @@ function labels (hax, which, px, py, names, kx, ky, order, marks)
     text (atx(i, side(i)) / kx, aty(i, side(i)) / ky, plot_text (hax, names{i}), 'parent', hax, ...
           'interpreter', 'none', 'fontsize', fs, 'verticalalignment', 'middle', ...
           'horizontalalignment', halign{side(i)});
-  end
-end
-
-function s = relative_to (enu)
-  s = '';
-  if (isfield (enu, 'fixedto') && ischar (enu.fixedto) && ~isempty (strtrim (enu.fixedto)))
-    s = ['plate ', strtrim(enu.fixedto)];
-  elseif (isfield (enu, 'relative') && isscalar (enu.relative) && enu.relative)
-    s = strtrim (enu.refname);
   end
 end
 

@@ -301,12 +301,7 @@ function write_legend (file, enu, L, ref, positions, ellipses)
   if (positions)
     lines{end+1} = [at, ' c 0.16c - 0.8p,gray30 ', after, ' position only, no velocity'];
   end
-  against = '';
-  if (isfield (enu, 'fixedto') && ischar (enu.fixedto) && ~isempty (strtrim (enu.fixedto)))
-    against = ['plate ', strtrim(enu.fixedto)];
-  elseif (isfield (enu, 'relative') && isscalar (enu.relative) && enu.relative)
-    against = strtrim (enu.refname);
-  end
+  against = relative_text (enu);
   if (~isempty (against))
     lines{end+1} = ['L 8p,Helvetica L velocities relative to ', gmt_text(against)];
   end
