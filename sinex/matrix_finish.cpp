@@ -1,10 +1,10 @@
-// From the stored triangle to the full symmetric covariance: mirrored in
-// square tiles (the rows read and the columns written stay in the cache),
-// each tile column on one thread, every element computed once.
+// From the stored triangle to the full symmetric covariance, converted on
+// the way (CORR to covariance, INFO inverted), by core/tiled_mirror.h.
 #include <algorithm>
 #include <vector>
 
 #include "core/run_parts.h"
+#include "core/tiled_mirror.h"
 #include "sinex/cholesky.h"
 #include "sinex/matrix_block.h"
 
@@ -12,36 +12,12 @@ namespace geomex {
 
 namespace {
 
-constexpr std::size_t kTile = 64;
-
-// Writes f(stored, i, j) to both (i, j) and (j, i) for every i > j, and
-// g(diagonal, k) on the diagonal; the tile columns of `part` of `parts`.
-template <typename Off, typename Diag>
-void mirror(double *m, std::size_t n, bool storedUpper, unsigned part, unsigned parts, Off f,
-            Diag g) {
-  const std::size_t tiles = (n + kTile - 1) / kTile;
-  for (std::size_t tj = part; tj < tiles; tj += parts) {
-    const std::size_t j0 = tj * kTile, j1 = std::min(n, j0 + kTile);
-    for (std::size_t i0 = j0; i0 < n; i0 += kTile) {
-      const std::size_t i1 = std::min(n, i0 + kTile);
-      for (std::size_t j = j0; j < j1; ++j)
-        for (std::size_t i = std::max(i0, j + 1); i < i1; ++i) {
-          double &lower = m[i + j * n], &upper = m[j + i * n];
-          const double v = f(storedUpper ? upper : lower, i, j);
-          lower = v;
-          upper = v;
-        }
-    }
-    for (std::size_t k = j0; k < j1; ++k) m[k + k * n] = g(m[k + k * n], k);
-  }
-}
-
 template <typename Off, typename Diag>
 void mirrorAll(double *m, const MatrixLayout &L, unsigned threads, Off f, Diag g) {
   const std::size_t n = static_cast<std::size_t>(L.P);
-  threads = std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>((n + kTile - 1) / kTile)));
+  threads = std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>((n + kMirrorTile - 1) / kMirrorTile)));
   // An L file is stored in the upper triangle (see matrix_block.h).
-  runParts(threads, [&](unsigned t) { mirror(m, n, L.lower, t, threads, f, g); });
+  runParts(threads, [&](unsigned t) { mirrorTiles(m, n, L.lower, t, threads, f, g); });
 }
 
 }  // namespace

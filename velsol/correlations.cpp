@@ -10,6 +10,7 @@
 
 #include "core/records.h"
 #include "core/run_parts.h"
+#include "core/tiled_mirror.h"
 
 namespace geomex {
 
@@ -21,9 +22,6 @@ constexpr std::size_t kStride = kCorrelationWidth + 1;
 // cache while it is converted, and which the C library serves from memory
 // it keeps from call to call.
 constexpr std::size_t kRecordsPerRead = 2048;
-// Mirrored in square tiles, so that both the rows read and the columns
-// written stay in the cache.
-constexpr std::size_t kTile = 64;
 
 // The pair (i, j), 1-based, of record c (0-based) of the strict lower
 // triangle written row by row: row i holds j = 1 .. i-1, and row i starts at
@@ -72,22 +70,6 @@ bool convertShare(ByteSource &source, uint64_t offset, int64_t first, int64_t la
   return true;
 }
 
-// Copies the upper triangle onto the lower one for the tile columns
-// assigned to `part` of `parts`, and sets the diagonal.
-void mirror(double *cov, int32_t P, const double *variance, unsigned part, unsigned parts) {
-  const std::size_t n = static_cast<std::size_t>(P);
-  const std::size_t tiles = (n + kTile - 1) / kTile;
-  for (std::size_t tj = part; tj < tiles; tj += parts) {
-    const std::size_t j0 = tj * kTile, j1 = std::min(n, j0 + kTile);
-    for (std::size_t i0 = j0; i0 < n; i0 += kTile) {
-      const std::size_t i1 = std::min(n, i0 + kTile);
-      for (std::size_t j = j0; j < j1; ++j)
-        for (std::size_t i = std::max(i0, j + 1); i < i1; ++i) cov[i + j * n] = cov[j + i * n];
-    }
-    for (std::size_t k = j0; k < j1; ++k) cov[k + k * n] = variance[k];
-  }
-}
-
 bool readInParallel(ByteSource &source, uint64_t offset, int64_t count, int32_t P,
                     const double *variance, double *cov, unsigned threads) {
   if (count == 0 || source.size() < offset + static_cast<uint64_t>(count) * kStride)
@@ -102,7 +84,11 @@ bool readInParallel(ByteSource &source, uint64_t offset, int64_t count, int32_t 
   });
   if (!converted || stop.load()) return false;
   // Mirroring allocates nothing; a part that failed to start ran in place.
-  runParts(threads, [&](unsigned t) { mirror(cov, P, variance, t, threads); });
+  runParts(threads, [&](unsigned t) {
+    mirrorTiles(cov, static_cast<std::size_t>(P), true, t, threads,
+                [](double v, std::size_t, std::size_t) { return v; },
+                [variance](double, std::size_t k) { return variance[k]; });
+  });
   return true;
 }
 
