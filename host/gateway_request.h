@@ -106,7 +106,7 @@ class GatewayRequest {
   bool refuse(const char *mnemonic, const std::string &text);  // always false
   bool refuseName(const char *text) { return refuse("name", text); }
 
-  const GatewayCommand &command_;
+  const GatewayCommand command_;  // a copy: callers may pass a temporary
   char id_[96] = {};  // "<command>:<mnemonic>"; a fixed buffer, see failMemory
   std::string text_;
   const char *fixedText_ = nullptr;  // in place of text_ when that failed
