@@ -69,13 +69,13 @@ function scale = plotvelo (varargin)
   if (isempty (enu.name))
     error ('plotvelo:empty', 'plotvelo: ENU holds no station with a velocity to draw');
   end
-  spec = {
+  known = {
     'scale', [], 'positive'
     'labels', 'auto', {'auto', 'all', 'none'}
     'ellipses', true, 'logical'
     'positions', {zeros(0, 1), zeros(0, 1), cell(0, 1)}, ...
       {@check_positions, '{lat, lon, names}: two real vectors and a cell of names of one length'}};
-  opt = parse_options ('plotvelo', args(2:end), spec);
+  opt = parse_options ('plotvelo', args(2:end), known);
 
   if (isempty (hax))
     if (isempty (get (0, 'currentfigure')))

@@ -82,7 +82,7 @@ function [tool, scale] = velomap (pngfile, enu, varargin)
     error ('velomap:option', 'velomap: PNGFILE must be a file name (one row of characters)');
   end
   check_enu (enu, 'velomap');
-  spec = {
+  known = {
     'title', '', 'text'
     'tool', 'auto', {'auto', 'gmt', 'octave'}
     'scale', [], 'positive'
@@ -90,7 +90,7 @@ function [tool, scale] = velomap (pngfile, enu, varargin)
     'ellipses', true, 'logical'
     'positions', {zeros(0, 1), zeros(0, 1), cell(0, 1)}, ...
       {@check_positions, '{lat, lon, names}: two real vectors and a cell of names of one length'}};
-  opt = parse_options ('velomap', args(2:end), spec);
+  opt = parse_options ('velomap', args(2:end), known);
   % Velocities relative to a plate (platefix, eulerpole's residual) say
   % which plate unless the caller titles the map.
   if (isempty (opt.title) && isfield (enu, 'fixedto') && ischar (enu.fixedto))

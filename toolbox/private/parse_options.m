@@ -1,13 +1,13 @@
-% opt = parse_options (caller, args, spec)
+% opt = parse_options (caller, args, known)
 % The toolbox's one option parser.  ARGS is the cell of name/value pairs a
-% function was given (MATLAB string scalars are taken as char arrays).  SPEC
+% function was given (MATLAB string scalars are taken as char arrays).  KNOWN
 % is an n x 3 cell, one row per option: {name, default, kind}.  OPT is a
-% struct with one field per option (the name as SPEC writes it), holding
+% struct with one field per option (the name as KNOWN writes it), holding
 % the default or the checked value given.
 %
 % One case rule for every function: option names, and the words of an
 % option that takes one of a list of words, are matched whatever their
-% case; the value stored is the word as SPEC writes it.  Every value is
+% case; the value stored is the word as KNOWN writes it.  Every value is
 % checked here, before the caller does anything with any of them, so a bad
 % call changes nothing (no figure, no file, no folder).
 %
@@ -18,18 +18,18 @@
 %   'text'         a one-row char array (or ''): stored as char
 %   'cellstr'      a cell array of char arrays
 %   'rows'         a vector of positive integers (row numbers): stored as a double column
-%   {w1, w2, ...}  one of these words, any case: stored as written in SPEC
+%   {w1, w2, ...}  one of these words, any case: stored as written in KNOWN
 %   {@check, what} CHECK (value) returns [ok, stored]; WHAT says what is
 %                  expected, for the error message
 %
 % Errors (identifier CALLER:option): an odd number of arguments, a name
 % that is not a string, an unknown option (named, with the known ones), a
 % value that is not of its kind (the option named, with what it must be).
-function opt = parse_options (caller, args, spec)
+function opt = parse_options (caller, args, known)
   args = strings_to_chars (args);
   opt = struct ();
-  for k = 1:size (spec, 1)
-    opt.(spec{k, 1}) = spec{k, 2};
+  for k = 1:size (known, 1)
+    opt.(known{k, 1}) = known{k, 2};
   end
   id = [caller, ':option'];
   if (mod (numel (args), 2) ~= 0)
@@ -40,16 +40,16 @@ function opt = parse_options (caller, args, spec)
     if (~(ischar (name) && (isempty (name) || isrow (name))))
       error (id, '%s: option %d is not a name: option names are strings', caller, (i + 1) / 2);
     end
-    k = find (strcmpi (name, spec(:, 1)), 1);
+    k = find (strcmpi (name, known(:, 1)), 1);
     if (isempty (k))
       error (id, '%s: unknown option ''%s'' (known: %s)', caller, name, ...
-             strjoin (reshape (spec(:, 1), 1, []), ', '));
+             strjoin (reshape (known(:, 1), 1, []), ', '));
     end
-    [ok, value, what] = check_kind (args{i + 1}, spec{k, 3});
+    [ok, value, what] = check_kind (args{i + 1}, known{k, 3});
     if (~ok)
-      error (id, '%s: option ''%s'' must be %s', caller, spec{k, 1}, what);
+      error (id, '%s: option ''%s'' must be %s', caller, known{k, 1}, what);
     end
-    opt.(spec{k, 1}) = value;
+    opt.(known{k, 1}) = value;
   end
 end
 
