@@ -20,14 +20,6 @@
 ## "key value" lines to OUTFILE, keys suffixed with "/sites:N".
 1;   # a script, not a function file
 
-function s = time_str (t)
-  if (t < 1)
-    s = sprintf ("%8.2f ms", 1e3 * t);
-  else
-    s = sprintf ("%8.3f s ", t);
-  endif
-endfunction
-
 function s = verdict (ratio, goal)
   if (ratio <= goal)
     s = sprintf ("<= %.1fx met", goal);
@@ -68,16 +60,12 @@ clear snx;
 
 ## The floor, in its own process.
 calls = max (1, round (2e8 / max (bytes, 1)));
-[st, txt] = system (sprintf ('"%s" "%s" %d %d', floorprog, file, calls, runs));
-if (st != 0)
-  error ("readsinex_octave: %s failed: %s", floorprog, txt);
-endif
-floor_s = sscanf (regexp (txt, "floor_s (\\S+)", "tokens", "once"){1}, "%f");
+floor_s = floor_seconds (floorprog, file, calls, runs);
 
 gunzip_s = Inf;
 for r = 1:runs
   t0 = tic ();
-  st = system (sprintf ('gzip -dc "%s" > /dev/null', gz));
+  st = system (sprintf ('gzip -dc %s > /dev/null', shell_quoted (gz)));
   gunzip_s = min (gunzip_s, toc (t0));
   if (st != 0)
     error ("readsinex_octave: gzip -dc failed on %s", gz);

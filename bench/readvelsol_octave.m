@@ -31,15 +31,6 @@ function r = row (label, t, grow, base, results, goal)
   r = {label, t, grow, base, results, goal};
 endfunction
 
-## A time in milliseconds below a second, else in seconds.
-function s = time_str (t)
-  if (t < 1)
-    s = sprintf ("%7.2f ms", 1e3 * t);
-  else
-    s = sprintf ("%7.2f s ", t);
-  endif
-endfunction
-
 function s = ifelse_str (c, a, b)
   if (c)
     s = a;
@@ -76,11 +67,7 @@ runs = max (2, min (15, round (1e8 / max (bytes, 1))));
 ## The floor, in its own process; repeated reads of the file in one batch
 ## for small files, one read a batch for large ones.
 calls = max (1, round (2e8 / max (bytes, 1)));
-[st, txt] = system (sprintf ('"%s" "%s" %d %d', floorprog, file, calls, runs));
-if (st != 0)
-  error ("readvelsol_octave: %s failed: %s", floorprog, txt);
-endif
-floor_s = sscanf (regexp (txt, "floor_s (\\S+)", "tokens", "once"){1}, "%f");
+floor_s = floor_seconds (floorprog, file, calls, runs);
 
 ## readvelsol first in this process: memory the C library keeps from an
 ## earlier call (below 32 MB it is not given back to the system) would hide
